@@ -1,0 +1,78 @@
+#include "common/base/atomic_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+namespace tessal {
+namespace fs = std::filesystem;
+
+AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ >= 0) {
+        temporary_ = pattern;
+        // mkstemp creates 0600; settings and data files get the usual 0644 less umask.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd_, 0666 & ~mask);
+    }
+}
+
+AtomicFile::~AtomicFile() { Discard(); }
+
+bool AtomicFile::Write(std::string_view bytes) {
+    while (fd_ >= 0 && !failed_ && !bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            failed_ = true;
+            break;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return fd_ >= 0 && !failed_;
+}
+
+bool AtomicFile::Commit() {
+    if (fd_ < 0 || failed_) {
+        Discard();
+        return false;
+    }
+    // A full disk may only show at fsync or close; either failure keeps the old file.
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void AtomicFile::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+    AtomicFile file(target);
+    return file.Write(bytes) && file.Commit();
+}
+
+}  // namespace tessal

@@ -1,0 +1,43 @@
+#pragma once
+
+// The text of one INI file, edited line by line so that everything a change does not
+// touch (comments, unknown lines, blank lines, the byte-order mark, CRLF) stays as it was.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessal {
+
+class IniDocument {
+public:
+    static IniDocument Parse(std::string_view text);
+    std::string Serialize() const;
+
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    std::vector<std::string> Keys(std::string_view section) const;
+
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    bool RemoveKey(std::string_view section, std::string_view key);
+    bool RemoveSection(std::string_view section);
+
+private:
+    struct Line {
+        std::string text;  // without its line end
+    };
+    struct Range {
+        std::size_t header;  // index of the "[section]" line
+        std::size_t end;     // one past the section's last line
+    };
+
+    std::optional<Range> FindSection(std::string_view section) const;
+    std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
+
+    std::vector<Line> lines_;
+    bool byte_order_mark_ = false;
+    bool crlf_ = false;
+    bool final_newline_ = true;
+};
+
+}  // namespace tessal
