@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/settings/ini_file.h"
@@ -11,18 +13,33 @@ namespace {
 
 constexpr std::string_view kSection = "technology";
 
-// The first of "key", "key#2", "key#3", ... that the day's file does not hold yet.
-std::string FreeKey(const IniDocument& document, const std::string& key) {
-    if (!document.Value(kSection, key)) {
-        return key;
-    }
-    for (int suffix = 2;; ++suffix) {
-        std::string candidate = key + "#" + std::to_string(suffix);
-        if (!document.Value(kSection, candidate)) {
-            return candidate;
+// Picks for each entry the first of "key", "key#2", "key#3", ... that the day's file
+// does not hold yet, remembering what it handed out so a burst stays linear.
+class KeyAllocator {
+public:
+    explicit KeyAllocator(const IniDocument& document) {
+        for (std::string& key : document.Keys(kSection)) {
+            taken_.insert(std::move(key));
         }
     }
-}
+
+    std::string Next(const std::string& key) {
+        if (taken_.insert(key).second) {
+            return key;
+        }
+        int& suffix = next_suffix_.try_emplace(key, 2).first->second;
+        for (;; ++suffix) {
+            std::string candidate = key + "#" + std::to_string(suffix);
+            if (taken_.insert(candidate).second) {
+                return candidate;
+            }
+        }
+    }
+
+private:
+    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, int> next_suffix_;
+};
 
 }  // namespace
 
@@ -108,9 +125,13 @@ void DailyLog::WriteBatch(std::deque<Entry>& batch) {
             batch.pop_front();
         }
         UpdateProfile(folder_ / file_name, [&](IniDocument& document) {
-            for (const Entry& entry : same_day) {
-                document.Set(kSection, FreeKey(document, KeyFor(entry.time)), entry.message);
+            KeyAllocator keys(document);
+            std::vector<std::pair<std::string, std::string>> entries;
+            entries.reserve(same_day.size());
+            for (Entry& entry : same_day) {
+                entries.emplace_back(keys.Next(KeyFor(entry.time)), std::move(entry.message));
             }
+            document.Append(kSection, entries);
             return true;
         });
     }

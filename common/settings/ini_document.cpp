@@ -152,26 +152,45 @@ std::vector<std::string> IniDocument::Keys(std::string_view section) const {
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string entry = SingleLine(key) + "=" + SingleLine(value);
-    auto range = FindSection(section);
+    const auto range = FindSection(section);
     if (!range) {
-        final_newline_ = true;
-        lines_.push_back({"[" + SingleLine(section) + "]"});
-        lines_.push_back({std::move(entry)});
-        return;
-    }
-    if (const auto line = FindKey(*range, key)) {
+        InsertLines(lines_.size(), {{"[" + SingleLine(section) + "]"}, {std::move(entry)}});
+    } else if (const auto line = FindKey(*range, key)) {
         lines_[*line].text = std::move(entry);
-        return;
+    } else {
+        InsertLines(InsertionPoint(*range), {{std::move(entry)}});
     }
-    // After the section's last entry, before any blank lines that separate it from the next.
-    std::size_t insert_at = range->end;
-    while (insert_at > range->header + 1 && Trim(lines_[insert_at - 1].text).empty()) {
-        --insert_at;
+}
+
+void IniDocument::Append(std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<Line> lines;
+    lines.reserve(entries.size() + 1);
+    const auto range = FindSection(section);
+    if (!range) {
+        lines.push_back({"[" + SingleLine(section) + "]"});
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert_at), {std::move(entry)});
-    if (insert_at == lines_.size() - 1) {
-        final_newline_ = true;
+    for (const auto& [key, value] : entries) {
+        lines.push_back({SingleLine(key) + "=" + SingleLine(value)});
     }
+    InsertLines(range ? InsertionPoint(*range) : lines_.size(), std::move(lines));
+}
+
+// After the section's last entry, before any blank lines that separate it from the next.
+std::size_t IniDocument::InsertionPoint(const Range& range) const {
+    std::size_t at = range.end;
+    while (at > range.header + 1 && Trim(lines_[at - 1].text).empty()) {
+        --at;
+    }
+    return at;
+}
+
+void IniDocument::InsertLines(std::size_t at, std::vector<Line> lines) {
+    if (at == lines_.size()) {
+        final_newline_ = true;  // the old last line gets its line end back
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                  std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }
 
 bool IniDocument::RemoveKey(std::string_view section, std::string_view key) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessal {
@@ -19,6 +20,10 @@ public:
     std::vector<std::string> Keys(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Adds entries whose keys the caller knows to be new, after the section's last entry:
+    // one pass however many entries, for writers that add many keys at once.
+    void Append(std::string_view section,
+                const std::vector<std::pair<std::string, std::string>>& entries);
     bool RemoveKey(std::string_view section, std::string_view key);
     bool RemoveSection(std::string_view section);
 
@@ -33,6 +38,8 @@ private:
 
     std::optional<Range> FindSection(std::string_view section) const;
     std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
+    std::size_t InsertionPoint(const Range& range) const;
+    void InsertLines(std::size_t at, std::vector<Line> lines);
 
     std::vector<Line> lines_;
     bool byte_order_mark_ = false;

@@ -1,0 +1,32 @@
+#include "common/base/text_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace tessal {
+namespace {
+
+TEST(TextBetween, TakesTheValueUpToTheFirstEndMarkerAfterTheStart) {
+    EXPECT_EQ(TextBetween("loginname=ab&uid=7&", "loginname=", "&"), "ab");
+    EXPECT_EQ(TextBetween("a=1&a=2&", "a=", "&"), "1");      // first start marker
+    EXPECT_EQ(TextBetween("&x=5&", "x=", "&"), "5");          // end marker before start ignored
+    EXPECT_EQ(TextBetween("x=&", "x=", "&"), "");
+    EXPECT_EQ(TextBetween("<iframe src=\"http://h/p\" rel=1>", "<iframe src=\"", "\" rel="),
+              "http://h/p");
+}
+
+TEST(TextBetween, MissingMarkersGiveEmptyText) {
+    EXPECT_EQ(TextBetween("loginname=ab", "loginname=", "&"), "");
+    EXPECT_EQ(TextBetween("uid=7&", "loginname=", "&"), "");
+    EXPECT_EQ(TextBetween("", "a", "b"), "");
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceOnce) {
+    EXPECT_EQ(ReplaceAll("  WD 1234  5 ", " ", ""), "WD12345");
+    EXPECT_EQ(ReplaceAll("a=1&b=2&", "&", "#"), "a=1#b=2#");
+    EXPECT_EQ(ReplaceAll("a&b", "&", "&&"), "a&&b");  // resumes after the replacement
+    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+    EXPECT_EQ(ReplaceAll("", "&", "#"), "");
+}
+
+}  // namespace
+}  // namespace tessal
