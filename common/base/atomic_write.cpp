@@ -24,7 +24,9 @@ AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
     }
 }
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile() {
+    Discard();
+}
 
 bool AtomicFile::Write(std::string_view bytes) {
     while (fd_ >= 0 && !failed_ && !bytes.empty()) {

@@ -61,8 +61,12 @@ FileLock::~FileLock() {
     }
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
 
-void FileLock::HoldForProcessLifetime() { fd_ = -1; }
+void FileLock::HoldForProcessLifetime() {
+    fd_ = -1;
+}
 
 }  // namespace tessal

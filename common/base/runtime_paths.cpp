@@ -45,8 +45,12 @@ fs::path RuntimeFolder() {
     return error ? fs::path("/tmp") : temporary;
 }
 
-fs::path UserDataFolder() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+fs::path UserDataFolder() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
-fs::path UserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+fs::path UserConfigFolder() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 }  // namespace tessal

@@ -38,7 +38,9 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 class Converter {
 public:
     Converter(std::string_view from, std::string_view to)
-        : from_(from == kUtf8 ? Source::kFromUtf8 : from == kUtf16 ? Source::kFromUtf16 : Source::kFromBytes),
+        : from_(from == kUtf8    ? Source::kFromUtf8
+                : from == kUtf16 ? Source::kFromUtf16
+                                 : Source::kFromBytes),
           handle_(iconv_open(std::string(to).c_str(), std::string(from).c_str())) {}
     ~Converter() {
         if (valid()) {

@@ -63,7 +63,8 @@ std::string ValueOf(std::string_view line) {
 // Keys and values are single-line by nature; a line break would split the entry.
 std::string SingleLine(std::string_view text) {
     std::string line(text);
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return line;
 }
 

@@ -64,9 +64,8 @@ std::string CutToLimit(std::string text, std::size_t limit) {
 
 }  // namespace
 
-std::string ReadProfileString(const fs::path& file, std::string_view section,
-                              std::string_view key, std::string_view default_value,
-                              std::size_t buffer_size) {
+std::string ReadProfileString(const fs::path& file, std::string_view section, std::string_view key,
+                              std::string_view default_value, std::size_t buffer_size) {
     const auto value = LoadProfile(file).Value(section, key);
     const std::size_t limit = buffer_size == 0 ? 0 : buffer_size - 1;
     return CutToLimit(value ? *value : std::string(default_value), limit);
@@ -81,11 +80,13 @@ bool WriteProfileString(const fs::path& file, std::string_view section, std::str
 }
 
 bool DeleteProfileKey(const fs::path& file, std::string_view section, std::string_view key) {
-    return UpdateProfile(file, [&](IniDocument& document) { return document.RemoveKey(section, key); });
+    return UpdateProfile(file,
+                         [&](IniDocument& document) { return document.RemoveKey(section, key); });
 }
 
 bool DeleteProfileSection(const fs::path& file, std::string_view section) {
-    return UpdateProfile(file, [&](IniDocument& document) { return document.RemoveSection(section); });
+    return UpdateProfile(file,
+                         [&](IniDocument& document) { return document.RemoveSection(section); });
 }
 
 std::vector<std::string> ReadProfileKeys(const fs::path& file, std::string_view section) {

@@ -29,7 +29,9 @@ constexpr HostDefault kHostDefaults[kSiteHostCount] = {
 constexpr std::string_view kCodecPort = "81";
 constexpr std::string_view kDefaultHotline = "400-800-8266";
 
-std::size_t IndexOf(SiteHost host) { return static_cast<std::size_t>(host); }
+std::size_t IndexOf(SiteHost host) {
+    return static_cast<std::size_t>(host);
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -82,14 +84,20 @@ void SiteSettings::SetHost(SiteHost host, std::string_view value) {
     secure_[IndexOf(host)] = secure;
 }
 
-std::string SiteSettings::HostName(SiteHost host) const { return names_[IndexOf(host)]; }
+std::string SiteSettings::HostName(SiteHost host) const {
+    return names_[IndexOf(host)];
+}
 
-bool SiteSettings::IsSecure(SiteHost host) const { return secure_[IndexOf(host)]; }
+bool SiteSettings::IsSecure(SiteHost host) const {
+    return secure_[IndexOf(host)];
+}
 
 std::string SiteSettings::HostUrl(SiteHost host) const {
     return (IsSecure(host) ? "https://" : "http://") + HostName(host);
 }
 
-std::string_view SiteSettings::KeyOf(SiteHost host) { return kHostDefaults[IndexOf(host)].key; }
+std::string_view SiteSettings::KeyOf(SiteHost host) {
+    return kHostDefaults[IndexOf(host)].key;
+}
 
 }  // namespace tessal

@@ -17,7 +17,8 @@ namespace tessal {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessal-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tessal-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }

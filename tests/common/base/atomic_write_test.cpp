@@ -1,11 +1,10 @@
 #include "common/base/atomic_write.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "tests/support/temp_folder.h"

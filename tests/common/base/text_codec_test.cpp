@@ -27,20 +27,23 @@ TEST(TextCodec, WideTextRoundTripsEveryPlane) {
 }
 
 TEST(TextCodec, CharactersTheCodePageLacksBecomeQuestionMarks) {
-    EXPECT_EQ(CodePageFromUtf8("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(CodePageFromUtf8("a\xF0\x9F\x98\x80"
+                               "b"),
+              "a?b");
     EXPECT_EQ(CodePageFromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80"), "??");
 }
 
 TEST(TextCodec, InvalidInputIsReplacedAndTheRestKept) {
     // A stray continuation byte, a truncated sequence at the end, an overlong form.
-    EXPECT_EQ(Utf8FromWide(WideFromUtf8("a\x80" "b")), "a" + kReplacement + "b");
+    EXPECT_EQ(Utf8FromWide(WideFromUtf8("a\x80"
+                                        "b")),
+              "a" + kReplacement + "b");
     EXPECT_EQ(Utf8FromWide(WideFromUtf8("ab\xE4\xB8")), "ab" + kReplacement + kReplacement);
     EXPECT_EQ(CodePageFromUtf8("x\xC0\xAFy"), "x?y");
     // A GBK lead byte without its trail byte.
     EXPECT_EQ(Utf8FromCodePage("ok\x81"), "ok" + kReplacement);
     // A lone surrogate in wide text.
-    EXPECT_EQ(Utf8FromWide(std::u16string{u'a', char16_t(0xD800), u'b'}),
-              "a" + kReplacement + "b");
+    EXPECT_EQ(Utf8FromWide(std::u16string{u'a', char16_t(0xD800), u'b'}), "a" + kReplacement + "b");
 }
 
 TEST(TextCodec, UnknownCodePageGivesEmptyText) {

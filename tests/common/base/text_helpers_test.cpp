@@ -7,8 +7,8 @@ namespace {
 
 TEST(TextBetween, TakesTheValueUpToTheFirstEndMarkerAfterTheStart) {
     EXPECT_EQ(TextBetween("loginname=ab&uid=7&", "loginname=", "&"), "ab");
-    EXPECT_EQ(TextBetween("a=1&a=2&", "a=", "&"), "1");      // first start marker
-    EXPECT_EQ(TextBetween("&x=5&", "x=", "&"), "5");          // end marker before start ignored
+    EXPECT_EQ(TextBetween("a=1&a=2&", "a=", "&"), "1");  // first start marker
+    EXPECT_EQ(TextBetween("&x=5&", "x=", "&"), "5");     // end marker before start ignored
     EXPECT_EQ(TextBetween("x=&", "x=", "&"), "");
     EXPECT_EQ(TextBetween("<iframe src=\"http://h/p\" rel=1>", "<iframe src=\"", "\" rel="),
               "http://h/p");

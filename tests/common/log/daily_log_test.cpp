@@ -93,8 +93,7 @@ TEST_F(DailyLogTest, FlushMakesEverythingQueuedVisible) {
     DailyLog log(folder_.path(), Sequence({At(2026, 3, 4, 5, 6, 7)}));
     log.Write("one");
     log.Flush();
-    EXPECT_EQ(ReadProfileString(folder_.path() / "2026-3-4.ini", "technology", "5-6-7", ""),
-              "one");
+    EXPECT_EQ(ReadProfileString(folder_.path() / "2026-3-4.ini", "technology", "5-6-7", ""), "one");
 }
 
 TEST_F(DailyLogTest, AMissingFolderDropsEntriesWithoutHanging) {

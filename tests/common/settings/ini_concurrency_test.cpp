@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "common/settings/ini_file.h"
 #include "tests/support/temp_folder.h"

@@ -48,8 +48,9 @@ TEST_F(IniFileTest, WriteCreatesFileSectionAndKeyAndKeepsEmptyValues) {
 
 TEST_F(IniFileTest, WindowsFilesWithByteOrderMarkAndCrlfReadAndStayThatWay) {
     ASSERT_TRUE(WriteFileAtomically(
-        file_, "\xEF\xBB\xBF[Client]\r\nDownLoadFile=D:\\课程\r\n; chosen by the member\r\n\r\n"
-               "[Other]\r\nx = \"quoted value\" \r\n"));
+        file_,
+        "\xEF\xBB\xBF[Client]\r\nDownLoadFile=D:\\课程\r\n; chosen by the member\r\n\r\n"
+        "[Other]\r\nx = \"quoted value\" \r\n"));
     EXPECT_EQ(ReadProfileString(file_, "Client", "DownLoadFile", ""), "D:\\课程");
     EXPECT_EQ(ReadProfileString(file_, "Other", "X", ""), "quoted value");
     ASSERT_TRUE(WriteProfileString(file_, "Client", "DownLoadChannel", "2"));

@@ -18,7 +18,9 @@ TEST(SiteSettings, WithoutSiteIniEveryHostHasItsBuiltInValue) {
         EXPECT_FALSE(settings.HostName(host).empty()) << SiteSettings::KeyOf(host);
         EXPECT_EQ(settings.HostUrl(host), "http://" + settings.HostName(host));
     }
-    EXPECT_EQ(settings.HostName(SiteHost::kCodec).substr(settings.HostName(SiteHost::kCodec).size() - 3), ":81");
+    EXPECT_EQ(
+        settings.HostName(SiteHost::kCodec).substr(settings.HostName(SiteHost::kCodec).size() - 3),
+        ":81");
 }
 
 TEST(SiteSettings, SiteIniOverridesHostsPortsSchemeAndCodePage) {
@@ -50,6 +52,26 @@ TEST(SiteSettings, ACodecHostWithItsOwnPortKeepsIt) {
     const auto file = folder.path() / "Site.ini";
     ASSERT_TRUE(WriteFileAtomically(file, "[Hosts]\nCodec=127.0.0.1:18089\n"));
     EXPECT_EQ(SiteSettings::Load(file).HostUrl(SiteHost::kCodec), "http://127.0.0.1:18089");
+}
+
+}  // namespace
+}  // namespace tessal
+
+namespace tessal {
+namespace {
+
+// The Site.ini an installation ships must say what the programs assume without it.
+TEST(SiteSettings, TheShippedSiteIniMatchesTheBuiltInValues) {
+    const auto shipped = std::filesystem::path(TESSAL_SOURCE_DIR) / "data" / "Site.ini";
+    ASSERT_TRUE(std::filesystem::exists(shipped));
+    const SiteSettings loaded = SiteSettings::Load(shipped);
+    const SiteSettings built_in;
+    for (std::size_t i = 0; i < kSiteHostCount; ++i) {
+        const auto host = static_cast<SiteHost>(i);
+        EXPECT_EQ(loaded.HostUrl(host), built_in.HostUrl(host)) << SiteSettings::KeyOf(host);
+    }
+    EXPECT_EQ(loaded.code_page(), built_in.code_page());
+    EXPECT_EQ(loaded.hotline(), built_in.hotline());
 }
 
 }  // namespace
