@@ -6,10 +6,26 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace tessal {
 namespace fs = std::filesystem;
+namespace {
+
+// Read without changing it: umask(2) would briefly clear it for every other thread.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+}  // namespace
 
 AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -17,10 +33,8 @@ AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ >= 0) {
         temporary_ = pattern;
-        // mkstemp creates 0600; settings and data files get the usual 0644 less umask.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd_, 0666 & ~mask);
+        // mkstemp creates 0600; settings and data files get the usual 0666 less umask.
+        ::fchmod(fd_, 0666 & ~CurrentUmask());
     }
 }
 

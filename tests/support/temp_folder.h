@@ -1,15 +1,14 @@
 #pragma once
 
-// Test helpers: a temporary folder removed with its contents, and an environment
-// variable set for one scope.
+// A temporary folder for one test, removed with its contents.
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
+#include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessal {
@@ -32,6 +31,16 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
+    // Writes a file below the folder, creating its subfolders; returns its path.
+    std::filesystem::path Write(const std::filesystem::path& relative,
+                                std::string_view bytes) const {
+        const std::filesystem::path file = path_ / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return file;
+    }
+
     // Names of the entries directly in the folder, sorted.
     std::vector<std::string> FileNames() const {
         std::vector<std::string> names;
@@ -44,29 +53,6 @@ public:
 
 private:
     std::filesystem::path path_;
-};
-
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 }  // namespace tessal

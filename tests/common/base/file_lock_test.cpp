@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/settings/ini_file.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {

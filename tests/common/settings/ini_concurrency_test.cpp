@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "common/settings/ini_file.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/base/atomic_write.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {

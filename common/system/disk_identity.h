@@ -1,0 +1,34 @@
+#pragma once
+
+// The identity of the first disk (model, serial number, firmware revision) as its ATA
+// IDENTIFY DEVICE data gives it; the serial number identifies the machine to the site.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace tessal {
+
+struct DiskIdentity {
+    std::string model;     // 40 characters at most
+    std::string serial;    // 20 characters at most
+    std::string firmware;  // 8 characters at most
+};
+
+inline constexpr std::size_t kIdentifyBlockBytes = 512;
+
+// Cuts the three text fields out of identify data in the device's byte order, where each
+// 16-bit word holds its first character in the high byte. Padding blanks stay; a field
+// ends at its first zero byte.
+DiskIdentity ParseIdentifyBlock(std::span<const std::uint8_t, kIdentifyBlockBytes> block);
+
+// Reads the identity of `device`; 0 on success, -1 with a line on stderr on failure.
+// On success prints "\n->Firmware: %s", "\n->Serial: %s" and "\n->Model: %s" to stdout.
+int ReadDiskIdentityOf(const std::filesystem::path& device, DiskIdentity& identity);
+
+// The same for the first disk, "/dev/sda". Opening it needs the "disk" group, so a
+// normal user gets -1 and the caller falls back to the machine-identity file.
+int ReadDiskIdentity(DiskIdentity& identity);
+
+}  // namespace tessal
