@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,5 +55,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The whole file as bytes; empty when it cannot be read.
+inline std::string FileContents(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
 
 }  // namespace tessal

@@ -12,13 +12,6 @@
 namespace tessal {
 namespace {
 
-std::string Contents(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
     TempFolder folder;
     const auto target = folder.path() / "UserSet.ini";
@@ -27,10 +20,10 @@ TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
         AtomicFile file(target);
         ASSERT_TRUE(file.is_open());
         ASSERT_TRUE(file.Write("new contents"));
-        EXPECT_EQ(Contents(target), "old");  // nothing visible before the commit
+        EXPECT_EQ(FileContents(target), "old");  // nothing visible before the commit
         EXPECT_TRUE(file.Commit());
     }
-    EXPECT_EQ(Contents(target), "new contents");
+    EXPECT_EQ(FileContents(target), "new contents");
     EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"UserSet.ini"});
 }
 
@@ -42,7 +35,7 @@ TEST(AtomicFile, AnUncommittedFileLeavesTargetAndFolderAsTheyWere) {
         AtomicFile file(target);
         file.Write("half");
     }
-    EXPECT_EQ(Contents(target), "kept");
+    EXPECT_EQ(FileContents(target), "kept");
     EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"LoadList.ini"});
 }
 
@@ -64,7 +57,7 @@ TEST(AtomicFile, AFullDiskKeepsTheOldFile) {
     ASSERT_EQ(::dup2(::open("/dev/full", O_WRONLY | O_CLOEXEC), file.fd()), file.fd());
     EXPECT_FALSE(file.Write("GlobalVersion=9\n"));
     EXPECT_FALSE(file.Commit());
-    EXPECT_EQ(Contents(target), "[GlobalVersion]\n");
+    EXPECT_EQ(FileContents(target), "[GlobalVersion]\n");
     EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"Version.ini"});
 }
 

@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 std::size_t EntryCount(const fs::path& folder) {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
@@ -60,7 +53,7 @@ TEST(CopyFile, CopiesAllBytesOverAnExistingFile) {
     const fs::path source = folder.Write("headpic2.png", bytes);
     const fs::path destination = folder.Write("headpic.png", "old picture");
     ASSERT_TRUE(CopyFile(source, destination));
-    EXPECT_EQ(Contents(destination), bytes);
+    EXPECT_EQ(FileContents(destination), bytes);
     EXPECT_EQ(EntryCount(folder.path()), 2u);
 }
 
@@ -72,7 +65,7 @@ TEST(CopyFile, RefusesToCopyAFileOntoItself) {
     const fs::path link = folder.path() / "hard.png";
     fs::create_hard_link(file, link);
     EXPECT_FALSE(CopyFile(link, file));
-    EXPECT_EQ(Contents(file), "picture");
+    EXPECT_EQ(FileContents(file), "picture");
 }
 
 TEST(CopyFile, FailsWhenEitherSideCannotBeOpened) {
@@ -89,7 +82,7 @@ TEST(CopyFile, ReadErrorKeepsTheOldDestination) {
     const fs::path destination = folder.Write("headpic.png", "old picture");
     // Opens as a regular file, but reading at offset 0 fails (nothing is mapped there).
     EXPECT_FALSE(CopyFile("/proc/self/mem", destination));
-    EXPECT_EQ(Contents(destination), "old picture");
+    EXPECT_EQ(FileContents(destination), "old picture");
     EXPECT_EQ(EntryCount(folder.path()), 1u);
 }
 

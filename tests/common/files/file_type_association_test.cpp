@@ -23,13 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 bool OnPath(const std::string& program) {
     std::istringstream folders(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
     std::string folder;
@@ -106,18 +99,18 @@ protected:
 
 TEST_F(FileTypeAssociationTest, WritesTypeEntryAndDefault) {
     ASSERT_TRUE(RegisterFileType(registration_));
-    const std::string package = Contents(data() / "mime/packages/TessalClient.tessal.1.0.xml");
+    const std::string package = FileContents(data() / "mime/packages/TessalClient.tessal.1.0.xml");
     EXPECT_NE(package.find("<mime-type type=\"application/x-tessal\">\n"
                            "    <comment>TessalClient Interpretation Files</comment>\n"
                            "    <glob pattern=\"*.tessal\"/>"),
               std::string::npos);
-    const std::string entry = Contents(data() / "applications/TessalClient.tessal.1.0.desktop");
+    const std::string entry = FileContents(data() / "applications/TessalClient.tessal.1.0.desktop");
     const std::string player = (home_.path() / "opt/tessal/TessalPlayer").string();
     for (const std::string& line : {"\nExec=" + player + " %f\n", std::string("\nNoDisplay=true\n"),
                                     std::string("\nMimeType=application/x-tessal;\n")}) {
         EXPECT_NE(entry.find(line), std::string::npos) << line;
     }
-    EXPECT_EQ(Contents(config() / "mimeapps.list"),
+    EXPECT_EQ(FileContents(config() / "mimeapps.list"),
               "[Default Applications]\napplication/x-tessal=TessalClient.tessal.1.0.desktop\n");
 }
 
@@ -141,7 +134,7 @@ TEST_F(FileTypeAssociationTest, KeepsTheUsersOtherAssociations) {
         << "[Default Applications]\ntext/plain=gedit.desktop\n"
            "application/x-tessal=old.desktop\n[Added Associations]\nimage/png=gimp.desktop;\n";
     ASSERT_TRUE(RegisterFileType(registration_));
-    EXPECT_EQ(Contents(config() / "mimeapps.list"),
+    EXPECT_EQ(FileContents(config() / "mimeapps.list"),
               "[Default Applications]\ntext/plain=gedit.desktop\n"
               "application/x-tessal=TessalClient.tessal.1.0.desktop\n"
               "[Added Associations]\nimage/png=gimp.desktop;\n");
@@ -158,10 +151,10 @@ TEST_F(FileTypeAssociationTest, EntryStartsPlayerInAFolderWithSpecialCharacters)
     OutputOf({"gio", "launch", (data() / "applications/TessalClient.tessal.1.0.desktop").string(),
               lesson.string()});
     // gio starts the player without waiting for it.
-    for (int i = 0; i < 500 && Contents(record()).empty(); ++i) {
+    for (int i = 0; i < 500 && FileContents(record()).empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(Contents(record()), lesson.string() + "\n");
+    EXPECT_EQ(FileContents(record()), lesson.string() + "\n");
 }
 
 TEST_F(FileTypeAssociationTest, UnusableRegistrationWritesNothing) {

@@ -34,13 +34,6 @@ DailyLog::Clock Sequence(std::vector<std::tm> times) {
     };
 }
 
-std::string Contents(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 class DailyLogTest : public ::testing::Test {
 protected:
     TempFolder folder_;
@@ -55,7 +48,7 @@ TEST_F(DailyLogTest, EntriesLandInTheDayFileUnderTheTimeOfDay) {
         log.Write("");
     }
     EXPECT_EQ(folder_.FileNames(), std::vector<std::string>{"2026-12-6.ini"});
-    EXPECT_EQ(Contents(folder_.path() / "2026-12-6.ini"),
+    EXPECT_EQ(FileContents(folder_.path() / "2026-12-6.ini"),
               "[technology]\n9-5-3=迅雷引擎初始化失败\n9-5-3#2=\n");
 }
 

@@ -16,13 +16,6 @@ namespace {
 
 using test::ScriptedReply;
 
-std::string Contents(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 std::string Payload(std::size_t size) {
     std::string bytes;
     for (std::size_t i = 0; i < size; ++i) {
@@ -51,7 +44,7 @@ TEST_F(DownloadToFileTest, CompleteFileReplacesTheTarget) {
 
     EXPECT_TRUE(DownloadToFile(server_.Url("/codecs/Course.dll"), target_));
 
-    EXPECT_TRUE(Contents(target_) == Payload(300000));
+    EXPECT_TRUE(FileContents(target_) == Payload(300000));
     EXPECT_EQ(folder_.FileNames(), std::vector<std::string>{"Course.dll"});
     EXPECT_EQ(server_.Requests().at(0).HeaderValue("User-Agent"),
               "Mozilla / 4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
@@ -62,7 +55,7 @@ TEST_F(DownloadToFileTest, RedirectedDownloadAndEmptyFileSucceed) {
     server_.SetReply("/empty", ScriptedReply::Ok(""));
     EXPECT_TRUE(DownloadToFile(server_.Url("/moved"), target_));
     EXPECT_TRUE(std::filesystem::exists(target_));
-    EXPECT_EQ(Contents(target_), "");
+    EXPECT_EQ(FileContents(target_), "");
 }
 
 TEST_F(DownloadToFileTest, ErrorStatusLeavesTargetAndFolderAlone) {
@@ -70,7 +63,7 @@ TEST_F(DownloadToFileTest, ErrorStatusLeavesTargetAndFolderAlone) {
     server_.SetReply("/error", ScriptedReply::WithStatus(500, "server error page"));
     EXPECT_FALSE(DownloadToFile(server_.Url("/missing"), target_));
     EXPECT_FALSE(DownloadToFile(server_.Url("/error"), target_));
-    EXPECT_EQ(Contents(target_), "old copy");
+    EXPECT_EQ(FileContents(target_), "old copy");
     EXPECT_EQ(folder_.FileNames(), std::vector<std::string>{"Course.dll"});
 }
 
@@ -78,7 +71,7 @@ TEST_F(DownloadToFileTest, CutOffTransferIsAFailure) {
     WriteOldTarget();
     server_.SetReply("/cut", ScriptedReply::CutOff(Payload(100000), 40000));
     EXPECT_FALSE(DownloadToFile(server_.Url("/cut"), target_));
-    EXPECT_EQ(Contents(target_), "old copy");
+    EXPECT_EQ(FileContents(target_), "old copy");
     EXPECT_EQ(folder_.FileNames(), std::vector<std::string>{"Course.dll"});
 }
 
@@ -100,7 +93,7 @@ TEST_F(DownloadToFileTest, SlowButSteadyTransferIsNotStalled) {
     DownloadOptions options;
     options.low_speed_time_s = 1;
     EXPECT_TRUE(DownloadToFile(server_.Url("/slow"), target_, options));
-    EXPECT_EQ(Contents(target_), Payload(4000));
+    EXPECT_EQ(FileContents(target_), Payload(4000));
 }
 
 TEST_F(DownloadToFileTest, UnreachableServerOrMissingFolderIsAFailure) {

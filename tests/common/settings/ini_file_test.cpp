@@ -12,13 +12,6 @@
 namespace tessal {
 namespace {
 
-std::string Contents(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 class IniFileTest : public ::testing::Test {
 protected:
     TempFolder folder_;
@@ -38,7 +31,7 @@ TEST_F(IniFileTest, WriteCreatesFileSectionAndKeyAndKeepsEmptyValues) {
     ASSERT_TRUE(WriteProfileString(file_, "Client", "DownLoadFile", ""));
     ASSERT_TRUE(WriteProfileString(file_, "Client", "LoginChannel", "3"));
     ASSERT_TRUE(WriteProfileString(file_, "GlobalVersion", "GlobalVersion", "12"));
-    EXPECT_EQ(Contents(file_),
+    EXPECT_EQ(FileContents(file_),
               "[Client]\nDownLoadFile=\nLoginChannel=3\n[GlobalVersion]\nGlobalVersion=12\n");
     EXPECT_EQ(ReadProfileString(file_, "Client", "DownLoadFile", "default"), "");
     ASSERT_TRUE(WriteProfileString(file_, "client", "loginchannel", "1"));  // replaces in place
@@ -55,7 +48,7 @@ TEST_F(IniFileTest, WindowsFilesWithByteOrderMarkAndCrlfReadAndStayThatWay) {
     EXPECT_EQ(ReadProfileString(file_, "Client", "DownLoadFile", ""), "D:\\课程");
     EXPECT_EQ(ReadProfileString(file_, "Other", "X", ""), "quoted value");
     ASSERT_TRUE(WriteProfileString(file_, "Client", "DownLoadChannel", "2"));
-    EXPECT_EQ(Contents(file_),
+    EXPECT_EQ(FileContents(file_),
               "\xEF\xBB\xBF[Client]\r\nDownLoadFile=D:\\课程\r\n; chosen by the member\r\n"
               "DownLoadChannel=2\r\n\r\n[Other]\r\nx = \"quoted value\" \r\n");
 }
@@ -64,7 +57,7 @@ TEST_F(IniFileTest, FirstMatchWinsAndUnrelatedLinesAreKept) {
     ASSERT_TRUE(WriteFileAtomically(file_, "junk line\n[A]\nk=1\nk=2\n[a]\nk=3\n"));
     EXPECT_EQ(ReadProfileString(file_, "a", "K", ""), "1");
     ASSERT_TRUE(WriteProfileString(file_, "A", "k", "9"));
-    EXPECT_EQ(Contents(file_), "junk line\n[A]\nk=9\nk=2\n[a]\nk=3\n");
+    EXPECT_EQ(FileContents(file_), "junk line\n[A]\nk=9\nk=2\n[a]\nk=3\n");
 }
 
 TEST_F(IniFileTest, ReadsAreCutToTheBufferOnACharacterBoundary) {
@@ -89,7 +82,7 @@ TEST_F(IniFileTest, DeletesKeysAndSections) {
     ASSERT_TRUE(WriteProfileEntries(file_, "List", {{"2", std::nullopt}}));
     ASSERT_TRUE(DeleteProfileSection(file_, "List"));
     EXPECT_TRUE(DeleteProfileKey(file_, "List", "gone"));  // nothing to delete is no failure
-    EXPECT_EQ(Contents(file_), "[Keep]\nk=v\n");
+    EXPECT_EQ(FileContents(file_), "[Keep]\nk=v\n");
 }
 
 TEST_F(IniFileTest, AWriteIntoAMissingFolderFailsAndCreatesNothing) {
