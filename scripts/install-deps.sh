@@ -18,7 +18,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth imagemagick aria2 curl
   # desktop integration and Chinese text
-  shared-mime-info desktop-file-utils xdg-utils fonts-noto-cjk
+  shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin fonts-noto-cjk
 )
 
 missing=()

@@ -25,6 +25,17 @@ mode_t CurrentUmask() {
     return 022;
 }
 
+// The rename itself lives in the folder; syncing it makes a committed write survive a
+// power loss too.
+void SyncFolder(const fs::path& target) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
@@ -33,13 +44,20 @@ AtomicFile::AtomicFile(const fs::path& target) : target_(target) {
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ >= 0) {
         temporary_ = pattern;
-        // mkstemp creates 0600; settings and data files get the usual 0666 less umask.
-        ::fchmod(fd_, 0666 & ~CurrentUmask());
+        // mkstemp creates 0600: a replaced file keeps its mode (an updated program stays
+        // executable), a new one gets the usual 0666 less umask.
+        struct stat existing {};
+        SetMode(::stat(target.c_str(), &existing) == 0 ? existing.st_mode & 07777
+                                                       : 0666 & ~CurrentUmask());
     }
 }
 
 AtomicFile::~AtomicFile() {
     Discard();
+}
+
+bool AtomicFile::SetMode(unsigned mode) {
+    return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
 }
 
 bool AtomicFile::Write(std::string_view bytes) {
@@ -72,6 +90,7 @@ bool AtomicFile::Commit() {
         return false;
     }
     temporary_.clear();
+    SyncFolder(target_);
     return true;
 }
 

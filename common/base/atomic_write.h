@@ -19,6 +19,9 @@ public:
     int fd() const { return fd_; }
     const std::filesystem::path& temporary_path() const { return temporary_; }
 
+    // Permission bits of the new file; by default those of the file it replaces, or
+    // 0666 less the umask for a new file.
+    bool SetMode(unsigned mode);
     bool Write(std::string_view bytes);
     // Flushes to disk, closes and renames over the target.
     bool Commit();

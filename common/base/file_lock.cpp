@@ -38,12 +38,16 @@ std::filesystem::path FileLock::PathFor(std::string_view key) {
     char name[64];
     std::snprintf(name, sizeof name, "tessal-%u-%016llx.lock", static_cast<unsigned>(::getuid()),
                   static_cast<unsigned long long>(StableDigest(key)));
-    return RuntimeFolder() / name;
+    const std::filesystem::path folder = RuntimeFolder();
+    return folder.empty() ? std::filesystem::path(name) : folder / name;
 }
 
 FileLock::FileLock(std::string_view key, Mode mode) {
     const std::filesystem::path path = PathFor(key);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (!path.has_parent_path()) {
+        return;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         return;
     }

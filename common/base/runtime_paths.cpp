@@ -1,8 +1,10 @@
 #include "common/base/runtime_paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace tessal {
@@ -27,6 +29,20 @@ fs::path XdgFolder(const char* variable, const char* home_relative) {
     return home.empty() ? fs::path() : home / home_relative;
 }
 
+// "tessal-<uid>" in the temporary folder, 0700 and ours: lock files in a folder others
+// can write could be created and held by them. Empty when it cannot be made safe.
+fs::path PrivateTemporaryFolder() {
+    std::error_code error;
+    fs::path temporary = fs::temp_directory_path(error);
+    const fs::path folder =
+        (error ? fs::path("/tmp") : temporary) / ("tessal-" + std::to_string(::getuid()));
+    ::mkdir(folder.c_str(), 0700);
+    struct stat status {};
+    const bool safe = ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                      status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+    return safe ? folder : fs::path();
+}
+
 }  // namespace
 
 fs::path ProgramFolder() {
@@ -40,9 +56,7 @@ fs::path RuntimeFolder() {
     if (runtime.is_absolute() && ::access(runtime.c_str(), W_OK | X_OK) == 0) {
         return runtime;
     }
-    std::error_code error;
-    fs::path temporary = fs::temp_directory_path(error);
-    return error ? fs::path("/tmp") : temporary;
+    return PrivateTemporaryFolder();
 }
 
 fs::path UserDataFolder() {

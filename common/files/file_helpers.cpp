@@ -196,7 +196,7 @@ bool CopyFile(const std::filesystem::path& source, const std::filesystem::path& 
         return false;
     }
     AtomicFile output(destination);
-    if (!output.is_open()) {
+    if (!output.is_open() || !output.SetMode(status.st_mode & 07777)) {
         return false;
     }
     return CopyContents(input.get(), output) && output.Commit();

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -78,7 +79,13 @@ std::string TextMd5(std::string_view bytes) {
 }
 
 std::string FileMd5(const std::filesystem::path& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK and the type check keep a named pipe in a walked folder from hanging us.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat status {};
+    if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(fd);
+        fd = -1;
+    }
     if (fd < 0) {
         std::fprintf(stderr, "fopen %s failed\n", path.c_str());
         return {};

@@ -98,7 +98,14 @@ bool IsSecureUrl(std::string_view url) {
 
 std::string RequestUrl(std::string_view url) {
     std::string scheme = IsSecureUrl(url) ? "https://" : "http://";
-    return scheme + HostOfUrl(url) + PathOfUrl(url);
+    std::string_view rest = url.substr(HostStart(url));
+    const std::size_t host_end = rest.find_first_of("/?#");
+    if (host_end == std::string_view::npos) {
+        return scheme + std::string(rest) + "/";
+    }
+    const std::string_view separator = rest[host_end] == '/' ? "" : "/";
+    return scheme + std::string(rest.substr(0, host_end)) + std::string(separator) +
+           std::string(rest.substr(host_end));
 }
 
 std::string UrlEncode(std::string_view text, bool to_utf8, std::string_view code_page) {

@@ -1,5 +1,8 @@
 #include "common/settings/ini_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -12,10 +15,14 @@ namespace tessal {
 namespace fs = std::filesystem;
 namespace {
 
+// The file's text; "" when it does not exist, nothing when it exists but cannot be
+// read (a write must then fail rather than replace keys it could not see).
 std::optional<std::string> ReadText(const fs::path& file) {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
-        return std::nullopt;
+        struct stat status {};
+        const bool missing = ::lstat(file.c_str(), &status) != 0 && errno == ENOENT;
+        return missing ? std::optional<std::string>("") : std::nullopt;
     }
     std::ostringstream text;
     text << stream.rdbuf();
@@ -40,7 +47,11 @@ bool UpdateProfile(const fs::path& file, const std::function<bool(IniDocument&)>
     if (!lock.held()) {
         return false;
     }
-    IniDocument document = LoadProfile(file);
+    const std::optional<std::string> text = ReadText(file);
+    if (!text) {
+        return false;
+    }
+    IniDocument document = IniDocument::Parse(*text);
     if (!edit(document)) {
         return true;
     }

@@ -27,6 +27,16 @@ TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
     EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"UserSet.ini"});
 }
 
+TEST(AtomicFile, AReplacedFileKeepsItsPermissions) {
+    TempFolder folder;
+    const auto program = folder.path() / "TessalPlayer";
+    ASSERT_TRUE(WriteFileAtomically(program, "old build"));
+    std::filesystem::permissions(program, std::filesystem::perms(0750));
+    ASSERT_TRUE(WriteFileAtomically(program, "new build"));
+    EXPECT_EQ(std::filesystem::status(program).permissions(), std::filesystem::perms(0750));
+    EXPECT_EQ(FileContents(program), "new build");
+}
+
 TEST(AtomicFile, AnUncommittedFileLeavesTargetAndFolderAsTheyWere) {
     TempFolder folder;
     const auto target = folder.path() / "LoadList.ini";

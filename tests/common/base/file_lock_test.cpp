@@ -1,6 +1,7 @@
 #include "common/base/file_lock.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -35,7 +36,11 @@ TEST(FileLock, MovedLockStaysHeld) {
 
 TEST(FileLock, FallsBackToTheTemporaryFolderWithoutARuntimeFolder) {
     ScopedEnvironment variable("XDG_RUNTIME_DIR", "relative/not-usable");
-    EXPECT_EQ(FileLock::PathFor("k").parent_path(), std::filesystem::temp_directory_path());
+    const auto folder = FileLock::PathFor("k").parent_path();
+    EXPECT_EQ(folder,
+              std::filesystem::temp_directory_path() / ("tessal-" + std::to_string(::getuid())));
+    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
     EXPECT_TRUE(FileLock("k", FileLock::Mode::kTry).held());
 }
 

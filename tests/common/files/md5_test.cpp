@@ -1,6 +1,7 @@
 #include "common/files/md5.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -46,6 +47,13 @@ TEST(FileMd5, MissingFileGivesEmptyTextAndReportsIt) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(FileMd5(missing), "");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "fopen " + missing.string() + " failed\n");
+}
+
+TEST(FileMd5, NamedPipeGivesEmptyTextWithoutWaitingForAWriter) {
+    TempFolder folder;
+    const auto pipe = folder.path() / "Updata.xml";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(FileMd5(pipe), "");
 }
 
 TEST(FileMd5, FolderGivesEmptyText) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/refused_port.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {
@@ -97,11 +98,8 @@ TEST_F(DownloadToFileTest, SlowButSteadyTransferIsNotStalled) {
 }
 
 TEST_F(DownloadToFileTest, UnreachableServerOrMissingFolderIsAFailure) {
-    std::string refused_url;
-    {
-        test::LoopbackHttpServer closed_again;
-        refused_url = closed_again.Url("/file");
-    }
+    const test::RefusedPort refused;
+    const std::string refused_url = refused.Url("/file");
     EXPECT_FALSE(DownloadToFile(refused_url, target_));
     server_.SetReply("/file", ScriptedReply::Ok("data"));
     EXPECT_FALSE(DownloadToFile(server_.Url("/file"), folder_.path() / "absent" / "file"));

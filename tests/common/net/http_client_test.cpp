@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/refused_port.h"
 
 namespace tessal {
 namespace {
@@ -175,11 +176,8 @@ TEST_F(SendRequestTest, CallsFromManyThreadsGetTheirOwnReplies) {
 }
 
 TEST(SendRequest, RefusedConnectionGivesEmptyReply) {
-    std::string url;
-    {
-        LoopbackHttpServer closed_again;
-        url = closed_again.Url("/page");
-    }
+    const test::RefusedPort refused;
+    const std::string url = refused.Url("/page");
     EXPECT_EQ(SendRequest(url, "a=1", "", HttpMethod::kPost, kShortTimeouts), "");
 }
 

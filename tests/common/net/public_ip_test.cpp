@@ -6,6 +6,7 @@
 
 #include "common/base/text_codec.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/refused_port.h"
 
 namespace tessal {
 namespace {
@@ -62,11 +63,8 @@ TEST_F(LookupPublicIpTest, HomePageWithoutFrameEndsAfterOneRequest) {
 }
 
 TEST_F(LookupPublicIpTest, UnreachableServiceClearsBothOutputs) {
-    std::string url;
-    {
-        test::LoopbackHttpServer closed_again;
-        url = closed_again.Url("/");
-    }
+    const test::RefusedPort refused;
+    const std::string url = refused.Url("/");
     EXPECT_FALSE(LookupPublicIp(url, ip_, place_, "GBK", kShortTimeouts));
     EXPECT_EQ(ip_, "");
     EXPECT_EQ(place_, "");

@@ -46,6 +46,8 @@ TEST(UrlParts, OnlyLowerCaseHttpsIsSecureAndDecidesTheScheme) {
     EXPECT_EQ(RequestUrl("HTTPS://a.example/x?y=1"), "http://a.example/x?y=1");
     EXPECT_EQ(RequestUrl("https://a.example:8443"), "https://a.example:8443/");
     EXPECT_EQ(RequestUrl("http://127.0.0.1:5000/p"), "http://127.0.0.1:5000/p");
+    EXPECT_EQ(RequestUrl("http://h?x=1"), "http://h/?x=1");
+    EXPECT_EQ(RequestUrl("example.com/a/b"), "http://example.com/a/b");
 }
 
 TEST(UrlEncode, KeepsOnlyLettersDigitsAndFiveMarks) {

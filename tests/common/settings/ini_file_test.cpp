@@ -1,6 +1,7 @@
 #include "common/settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -83,6 +84,17 @@ TEST_F(IniFileTest, DeletesKeysAndSections) {
     ASSERT_TRUE(DeleteProfileSection(file_, "List"));
     EXPECT_TRUE(DeleteProfileKey(file_, "List", "gone"));  // nothing to delete is no failure
     EXPECT_EQ(FileContents(file_), "[Keep]\nk=v\n");
+}
+
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverOverwritten) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    ASSERT_TRUE(WriteProfileEntries(file_, "Client", {{"k1", "a"}, {"k2", "b"}}));
+    std::filesystem::permissions(file_, std::filesystem::perms::none);
+    EXPECT_FALSE(WriteProfileString(file_, "Client", "k3", "c"));
+    std::filesystem::permissions(file_, std::filesystem::perms::owner_read);
+    EXPECT_EQ(FileContents(file_), "[Client]\nk1=a\nk2=b\n");
 }
 
 TEST_F(IniFileTest, AWriteIntoAMissingFolderFailsAndCreatesNothing) {
