@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. Usage: scripts/test.sh [extra ctest arguments]
+# Builds everything and runs every test.
+# Usage: scripts/test.sh [--sanitize] [extra ctest arguments]
+#   --sanitize  builds the tests with the address and undefined-behaviour sanitizers
+#               into their own folder (build-sanitize) and runs them there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${TESSAL_BUILD_DIR:-$root/build}
 jobs=$(nproc)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAL_WERROR=ON)
+build=${TESSAL_BUILD_DIR:-$root/build}
+if [[ ${1:-} == --sanitize ]]; then
+  shift
+  build=${TESSAL_SANITIZE_BUILD_DIR:-$root/build-sanitize}
+  options+=(-DTESSAL_SANITIZE=ON -DTESSAL_BUILD_BENCH=OFF)
+fi
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAL_WERROR=ON
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build" -j"$jobs"
 cd "$build"
 ctest --output-on-failure -j"$jobs" "$@"
