@@ -1,5 +1,6 @@
 #include "common/settings/site_settings.h"
 
+#include "common/base/text_codec.h"
 #include "common/settings/ini_file.h"
 
 namespace tessal {
@@ -39,7 +40,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-SiteSettings::SiteSettings() : code_page_("GBK"), hotline_(kDefaultHotline) {
+SiteSettings::SiteSettings() : code_page_(kDefaultSiteCodePage), hotline_(kDefaultHotline) {
     for (const HostDefault& entry : kHostDefaults) {
         SetHost(entry.host, entry.name);
     }
