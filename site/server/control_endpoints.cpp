@@ -1,0 +1,105 @@
+// The control port, for tests and maintainers that drive a site running as its own
+// process: read or clear the request log, add or clear fault rules, queue a push
+// message, raise the update list version, and see sessions and questions.
+
+#include <json/json.h>
+
+#include <cstdlib>
+
+#include "site/server/endpoints.h"
+
+namespace tessal::site {
+namespace {
+
+std::string JsonText(const Json::Value& value) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    builder["emitUTF8"] = true;
+    return Json::writeString(builder, value);
+}
+
+Reply Requests(const RequestLog& log, const SiteRequest& request) {
+    const auto since = std::strtoull(request.Param("since").c_str(), nullptr, 10);
+    return Reply::Text(RequestsToJson(log.Since(since)), kJson);
+}
+
+Reply AddFault(FaultRules& faults, const SiteRequest& request) {
+    FaultRule rule;
+    std::string error;
+    if (!FaultRuleFromJson(request.http.body, rule, error)) return Reply::Status(400, error + "\n");
+    faults.Add(std::move(rule));
+    return Reply::Text("ok\n");
+}
+
+Reply QueuePush(SiteContext& site, const SiteRequest& request) {
+    Json::Value value;
+    Json::CharReaderBuilder builder;
+    std::string error;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    const std::string& body = request.http.body;
+    if (!reader->parse(body.data(), body.data() + body.size(), &value, &error) ||
+        !value.isObject()) {
+        return Reply::Status(400, "a push message is a JSON object: " + error + "\n");
+    }
+    const auto text = [&](const char* name) { return value.get(name, "").asString(); };
+    site.state.QueuePush({text("uid"), text("mode"), text("url"), text("title"), text("content"),
+                          text("picture"), text("custom_url")});
+    return Reply::Text("ok\n");
+}
+
+Reply Sessions(const SiteContext& site) {
+    Json::Value list(Json::arrayValue);
+    for (const Session& session : site.state.Sessions()) {
+        Json::Value item;
+        item["uid"] = session.uid;
+        item["sign"] = session.sign;
+        item["ip"] = session.ip;
+        item["heartbeats"] = session.heartbeats;
+        item["logged_out"] = session.logged_out;
+        list.append(item);
+    }
+    return Reply::Text(JsonText(list), kJson);
+}
+
+Reply Questions(const SiteContext& site) {
+    Json::Value list(Json::arrayValue);
+    for (const Question& question : site.state.Questions()) {
+        Json::Value item;
+        item["acc"] = question.account;
+        item["pwd"] = question.password;
+        item["tit"] = question.title;
+        item["con"] = question.content;
+        item["course"] = question.course;
+        list.append(item);
+    }
+    return Reply::Text(JsonText(list), kJson);
+}
+
+}  // namespace
+
+void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, FaultRules& faults) {
+    routes.Add(kControlSlot, Method::kGet, "/requests",
+               [&log](const SiteRequest& request) { return Requests(log, request); });
+    routes.Add(kControlSlot, Method::kDelete, "/requests", [&log](const SiteRequest&) {
+        log.Clear();
+        return Reply::Text("ok\n");
+    });
+    routes.Add(kControlSlot, Method::kPost, "/faults",
+               [&faults](const SiteRequest& request) { return AddFault(faults, request); });
+    routes.Add(kControlSlot, Method::kDelete, "/faults", [&faults](const SiteRequest&) {
+        faults.Clear();
+        return Reply::Text("ok\n");
+    });
+    routes.Add(kControlSlot, Method::kPost, "/pushes",
+               [&site](const SiteRequest& request) { return QueuePush(site, request); });
+    routes.Add(kControlSlot, Method::kPut, "/list-version", [&site](const SiteRequest& request) {
+        site.state.SetListVersion(request.http.body);
+        return Reply::Text("ok\n");
+    });
+    routes.Add(kControlSlot, Method::kGet, "/sessions",
+               [&site](const SiteRequest&) { return Sessions(site); });
+    routes.Add(kControlSlot, Method::kGet, "/questions",
+               [&site](const SiteRequest&) { return Questions(site); });
+}
+
+}  // namespace tessal::site

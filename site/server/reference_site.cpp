@@ -1,0 +1,170 @@
+#include "site/server/reference_site.h"
+
+#include <random>
+
+#include "site/server/endpoints.h"
+#include "site/server/reply_writer.h"
+#include "site/server/routes.h"
+#include "site/server/site_context.h"
+
+namespace tessal::site {
+namespace {
+
+constexpr int kFirstRandomPort = 20000;
+constexpr int kLastRandomPort = 60000;
+constexpr int kBindAttempts = 40;
+constexpr std::size_t kThreadsPerHost = 6;
+
+std::string QueryOf(const std::string& target) {
+    const std::size_t mark = target.find('?');
+    return mark == std::string::npos ? std::string() : target.substr(mark + 1);
+}
+
+// httplib files the connection's addresses among the headers; no client sent them.
+bool IsAddedByHttplib(const std::string& name) {
+    return name == "LOCAL_ADDR" || name == "LOCAL_PORT" || name == "REMOTE_ADDR" ||
+           name == "REMOTE_PORT";
+}
+
+RecordedRequest Record(int slot, int port, const httplib::Request& request) {
+    RecordedRequest record;
+    record.host = SlotName(slot);
+    record.port = port;
+    record.method = request.method;
+    record.path = request.path;
+    record.target = request.target;
+    record.query = QueryOf(request.target);
+    for (const auto& [name, value] : request.headers) {
+        if (!IsAddedByHttplib(name)) record.headers.emplace_back(name, value);
+    }
+    record.body = request.body;
+    record.remote_address = request.remote_addr;
+    return record;
+}
+
+}  // namespace
+
+SiteOptions DefaultSiteOptions() {
+    SiteOptions options;
+    options.data_folder = TESSAL_DEMO_DATA_DIR;
+    options.media_folder = TESSAL_DEMO_MEDIA_DIR;
+    return options;
+}
+
+ReferenceSite::ReferenceSite(SiteOptions options) : options_(std::move(options)) {}
+
+ReferenceSite::~ReferenceSite() { Stop(); }
+
+bool ReferenceSite::Start(std::string& error) {
+    if (!LoadDemoData(options_.data_folder.string(), data_, error)) return false;
+    if (!options_.request_log_file.empty() &&
+        !requests_.MirrorTo(options_.request_log_file.string())) {
+        error = options_.request_log_file.string() + ": cannot be written";
+        return false;
+    }
+    stop_.Reset();
+    const bool bound = options_.base_port == 0 ? BindFreeRange() : BindAll(options_.base_port);
+    if (!bound) {
+        error = options_.base_port == 0
+                    ? "no free range of " + std::to_string(kPortCount) + " loopback ports found"
+                    : "ports " + std::to_string(options_.base_port) + " to " +
+                          std::to_string(options_.base_port + kPortCount - 1) +
+                          " of 127.0.0.1 are not all free";
+        return false;
+    }
+    urls_ = std::make_unique<SiteUrls>(addresses_);
+    state_ = std::make_unique<SiteState>(data_);
+    RegisterEndpoints();
+    for (auto& server : servers_) {
+        threads_.emplace_back([raw = server.get()] { raw->listen_after_bind(); });
+    }
+    return true;
+}
+
+void ReferenceSite::Stop() {
+    stop_.Raise();
+    for (auto& server : servers_) server->stop();
+    for (auto& thread : threads_) thread.join();
+    threads_.clear();
+    servers_.clear();
+}
+
+std::string ReferenceSite::SiteIniText() const {
+    return addresses_.SiteIniText(options_.code_page, options_.hotline);
+}
+
+bool ReferenceSite::BindAll(int base_port) {
+    servers_.clear();
+    for (int slot = 0; slot < kPortCount; ++slot) {
+        auto server = std::make_unique<httplib::Server>();
+        if (!server->bind_to_port(kLoopbackAddress, base_port + slot)) {
+            servers_.clear();
+            return false;
+        }
+        servers_.push_back(std::move(server));
+    }
+    addresses_ = SiteAddresses(base_port);
+    return true;
+}
+
+bool ReferenceSite::BindFreeRange() {
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pick(kFirstRandomPort, kLastRandomPort);
+    for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
+        if (BindAll(pick(random))) return true;
+    }
+    return false;
+}
+
+void ReferenceSite::RegisterEndpoints() {
+    context_.reset(new SiteContext{data_, *state_, *urls_, options_.code_page,
+                                   options_.media_folder, options_.extra_files});
+    routes_ = std::make_unique<Routes>();
+    AddLoginEndpoints(*routes_, *context_);
+    AddPushEndpoint(*routes_, *context_);
+    AddQuestionEndpoint(*routes_, *context_);
+    AddAppApiEndpoints(*routes_, *context_);
+    AddMiniplayerEndpoints(*routes_, *context_);
+    AddUpdateListEndpoints(*routes_, *context_);
+    AddFileEndpoints(*routes_, *context_);
+    AddIpLookupEndpoints(*routes_, *context_);
+    AddPageEndpoints(*routes_, *context_);
+    AddControlEndpoints(*routes_, *context_, requests_, faults_);
+    for (int slot = 0; slot < kPortCount; ++slot) {
+        httplib::Server& server = *servers_[static_cast<std::size_t>(slot)];
+        const auto serve = [this, slot](const httplib::Request& request,
+                                        httplib::Response& response) {
+            Serve(slot, request, response);
+        };
+        server.Get(".*", serve).Post(".*", serve).Put(".*", serve).Delete(".*", serve);
+        server.set_keep_alive_timeout(1);
+        server.new_task_queue = [] { return new httplib::ThreadPool(kThreadsPerHost); };
+    }
+}
+
+void ReferenceSite::Serve(int slot, const httplib::Request& request,
+                          httplib::Response& response) {
+    const std::string host = SlotName(slot);
+    std::optional<FaultRule> fault;
+    if (slot != kControlSlot) {
+        requests_.Add(Record(slot, addresses_.base_port() + slot, request));
+        fault = faults_.Take(host, request.path);
+    }
+    if (fault && fault->delay_ms > 0 && !stop_.WaitFor(std::chrono::milliseconds(fault->delay_ms))) {
+        response.status = 503;
+        return;
+    }
+    Reply reply = Reply::Status(404, "not found\n");
+    const SiteRequest site_request{slot, request, request.path, QueryOf(request.target),
+                                   FormFields::Parse(request.body)};
+    if (const Handler* handler = routes_->Find(slot, request.method, request.path)) {
+        try {
+            reply = (*handler)(site_request);
+        } catch (const std::exception& e) {
+            reply = Reply::Status(500, std::string("site error: ") + e.what() + "\n");
+        }
+    }
+    WriteReply(std::move(reply), fault, stop_, response);
+}
+
+}  // namespace tessal::site
