@@ -27,8 +27,10 @@ bool ReadJson(const std::string& path, Json::Value& root, std::string& error) {
 
 std::string Text(const Json::Value& object, const char* key) {
     const Json::Value& value = object[key];
-    if (value.isString()) return value.asString();
-    if (value.isNumeric()) return value.asString();
+    if (value.isString())
+        return value.asString();
+    if (value.isNumeric())
+        return value.asString();
     return {};
 }
 
@@ -50,10 +52,12 @@ Member ReadMember(const Json::Value& m) {
 
 bool ReadMembers(const std::string& folder, DemoData& data, std::string& error) {
     Json::Value root;
-    if (!ReadJson(folder + "/members.json", root, error)) return false;
+    if (!ReadJson(folder + "/members.json", root, error))
+        return false;
     data.refusals.unknown_account = Text(root["refusals"], "unknown_account");
     data.refusals.wrong_password = Text(root["refusals"], "wrong_password");
-    for (const Json::Value& m : root["members"]) data.members.push_back(ReadMember(m));
+    for (const Json::Value& m : root["members"])
+        data.members.push_back(ReadMember(m));
     std::set<std::string> accounts;
     for (const Member& member : data.members) {
         if (member.account.empty() || !accounts.insert(member.account).second) {
@@ -125,7 +129,8 @@ bool CheckCatalogue(const DemoData& data, std::string& error) {
             return false;
         }
         for (const Lesson& lesson : course.lessons) {
-            if (!CheckLesson(data, lesson, lesson_ids, error)) return false;
+            if (!CheckLesson(data, lesson, lesson_ids, error))
+                return false;
         }
     }
     return true;
@@ -133,13 +138,16 @@ bool CheckCatalogue(const DemoData& data, std::string& error) {
 
 bool ReadCatalogue(const std::string& folder, DemoData& data, std::string& error) {
     Json::Value root;
-    if (!ReadJson(folder + "/catalogue.json", root, error)) return false;
-    for (const Json::Value& type : root["types"]) data.course_types.push_back(type.asString());
+    if (!ReadJson(folder + "/catalogue.json", root, error))
+        return false;
+    for (const Json::Value& type : root["types"])
+        data.course_types.push_back(type.asString());
     for (const Json::Value& c : root["clips"]) {
-        data.clips.push_back({Text(c, "name"), c["seconds"].asInt(), Text(c, "pattern"),
-                              c["tone_hz"].asInt()});
+        data.clips.push_back(
+            {Text(c, "name"), c["seconds"].asInt(), Text(c, "pattern"), c["tone_hz"].asInt()});
     }
-    for (const Json::Value& c : root["courses"]) data.courses.push_back(ReadCourse(c));
+    for (const Json::Value& c : root["courses"])
+        data.courses.push_back(ReadCourse(c));
     if (!CheckCatalogue(data, error)) {
         error = folder + "/catalogue.json: " + error;
         return false;
@@ -149,7 +157,8 @@ bool ReadCatalogue(const std::string& folder, DemoData& data, std::string& error
 
 bool ReadPushes(const std::string& folder, DemoData& data, std::string& error) {
     Json::Value root;
-    if (!ReadJson(folder + "/pushes.json", root, error)) return false;
+    if (!ReadJson(folder + "/pushes.json", root, error))
+        return false;
     for (const Json::Value& p : root["pushes"]) {
         data.pushes.push_back({Text(p, "uid"), Text(p, "mode"), Text(p, "url"), Text(p, "title"),
                                Text(p, "content"), Text(p, "picture"), Text(p, "custom_url")});
@@ -164,12 +173,15 @@ UpdateItem ReadUpdateItem(const Json::Value& i) {
 
 bool ReadUpdates(const std::string& folder, DemoData& data, std::string& error) {
     Json::Value root;
-    if (!ReadJson(folder + "/updates.json", root, error)) return false;
+    if (!ReadJson(folder + "/updates.json", root, error))
+        return false;
     data.updates.version = Text(root, "version");
-    for (const Json::Value& i : root["client"]) data.updates.client.push_back(ReadUpdateItem(i));
+    for (const Json::Value& i : root["client"])
+        data.updates.client.push_back(ReadUpdateItem(i));
     for (const Json::Value& g : root["groups"]) {
         UpdateGroup group{Text(g, "group"), {}};
-        for (const Json::Value& i : g["items"]) group.items.push_back(ReadUpdateItem(i));
+        for (const Json::Value& i : g["items"])
+            group.items.push_back(ReadUpdateItem(i));
         data.updates.groups.push_back(std::move(group));
     }
     return true;
@@ -179,21 +191,24 @@ bool ReadUpdates(const std::string& folder, DemoData& data, std::string& error) 
 
 const Member* DemoData::MemberByAccount(const std::string& account) const {
     for (const Member& member : members) {
-        if (member.account == account) return &member;
+        if (member.account == account)
+            return &member;
     }
     return nullptr;
 }
 
 const Member* DemoData::MemberByUid(const std::string& uid) const {
     for (const Member& member : members) {
-        if (!uid.empty() && member.uid == uid) return &member;
+        if (!uid.empty() && member.uid == uid)
+            return &member;
     }
     return nullptr;
 }
 
 const Course* DemoData::CourseById(int id) const {
     for (const Course& course : courses) {
-        if (course.id == id) return &course;
+        if (course.id == id)
+            return &course;
     }
     return nullptr;
 }
@@ -201,7 +216,8 @@ const Course* DemoData::CourseById(int id) const {
 const Course* DemoData::CourseOfLesson(int lesson_id) const {
     for (const Course& course : courses) {
         for (const Lesson& lesson : course.lessons) {
-            if (lesson.id == lesson_id) return &course;
+            if (lesson.id == lesson_id)
+                return &course;
         }
     }
     return nullptr;
@@ -209,25 +225,31 @@ const Course* DemoData::CourseOfLesson(int lesson_id) const {
 
 const Lesson* DemoData::LessonById(int id) const {
     const Course* course = CourseOfLesson(id);
-    if (course == nullptr) return nullptr;
+    if (course == nullptr)
+        return nullptr;
     for (const Lesson& lesson : course->lessons) {
-        if (lesson.id == id) return &lesson;
+        if (lesson.id == id)
+            return &lesson;
     }
     return nullptr;
 }
 
 const MediaClip* DemoData::ClipByName(const std::string& name) const {
     for (const MediaClip& clip : clips) {
-        if (clip.name == name) return &clip;
+        if (clip.name == name)
+            return &clip;
     }
     return nullptr;
 }
 
 std::vector<std::string> DemoData::PictureNames() const {
     std::set<std::string> names;
-    for (const Course& course : courses) names.insert(course.picture);
-    for (const Member& member : members) names.insert(member.head_picture);
-    for (const PushMessage& push : pushes) names.insert(push.picture);
+    for (const Course& course : courses)
+        names.insert(course.picture);
+    for (const Member& member : members)
+        names.insert(member.head_picture);
+    for (const PushMessage& push : pushes)
+        names.insert(push.picture);
     names.erase(std::string());
     return {names.begin(), names.end()};
 }

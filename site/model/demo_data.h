@@ -39,9 +39,9 @@ struct Lesson {
     int id = 0;
     std::string name;
     std::string chapter;
-    int sort = 0;          // chapter and lesson order inside the course
-    std::string file;      // last part of the download URL
-    int download_host = 1; // 1, 2 or 3
+    int sort = 0;           // chapter and lesson order inside the course
+    std::string file;       // last part of the download URL
+    int download_host = 1;  // 1, 2 or 3
     std::string clip;
 };
 

@@ -57,12 +57,14 @@ std::string SiteUrls::CoursePictureUrl(const Course& course) const {
 }
 
 std::string SiteUrls::HeadPictureUrl(const Member& member) const {
-    if (member.head_picture.empty()) return {};
+    if (member.head_picture.empty())
+        return {};
     return HostUrl(SiteHost::kAppApi) + kHeadPicturePathPrefix + member.head_picture;
 }
 
 std::string SiteUrls::PushPictureUrl(const std::string& picture) const {
-    if (picture.empty()) return {};
+    if (picture.empty())
+        return {};
     return HostUrl(SiteHost::kMainSite) + kPushPicturePathPrefix + picture;
 }
 
@@ -72,7 +74,8 @@ std::string SiteUrls::UpdateFileUrl(const std::string& file) const {
 
 std::string SiteUrls::Expand(std::string text) const {
     for (std::size_t i = 0; i < kSiteHostCount; ++i) {
-        const std::string key = "{" + std::string(SiteSettings::KeyOf(static_cast<SiteHost>(i))) + "}";
+        const std::string key =
+            "{" + std::string(SiteSettings::KeyOf(static_cast<SiteHost>(i))) + "}";
         text = ReplaceAll(text, key, host_urls_[i]);
     }
     return text;

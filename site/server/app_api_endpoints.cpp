@@ -18,8 +18,8 @@ std::string JsonText(const Json::Value& value) {
 }
 
 Reply UserInfo(const SiteContext& site, const SiteRequest& request) {
-    const std::string uid = !request.Param("uid").empty() ? request.Param("uid")
-                                                          : request.form.Utf8("uid");
+    const std::string uid =
+        !request.Param("uid").empty() ? request.Param("uid") : request.form.Utf8("uid");
     const Member* member = site.data.MemberByUid(uid);
     Json::Value reply;
     if (member == nullptr) {

@@ -26,7 +26,8 @@ Reply Requests(const RequestLog& log, const SiteRequest& request) {
 Reply AddFault(FaultRules& faults, const SiteRequest& request) {
     FaultRule rule;
     std::string error;
-    if (!FaultRuleFromJson(request.http.body, rule, error)) return Reply::Status(400, error + "\n");
+    if (!FaultRuleFromJson(request.http.body, rule, error))
+        return Reply::Status(400, error + "\n");
     faults.Add(std::move(rule));
     return Reply::Text("ok\n");
 }

@@ -26,7 +26,8 @@ bool FaultRuleFromJson(const std::string& json, FaultRule& rule, std::string& er
         rule.delay_ms = value.get("delay_ms", 0).asInt();
         rule.status = value.get("status", 0).asInt();
         rule.cut_after_bytes = value.get("cut_after_bytes", -1).asInt64();
-        if (value.isMember("body")) rule.body = value["body"].asString();
+        if (value.isMember("body"))
+            rule.body = value["body"].asString();
         rule.rate_bytes_per_second = value.get("rate_bytes_per_second", 0).asInt64();
         rule.times = value.get("times", -1).asInt();
     } catch (const Json::Exception& e) {
@@ -49,8 +50,10 @@ void FaultRules::Clear() {
 std::optional<FaultRule> FaultRules::Take(const std::string& host, const std::string& path) {
     std::lock_guard lock(mutex_);
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {
-        if (rule->times == 0 || !Matches(*rule, host, path)) continue;
-        if (rule->times > 0) --rule->times;
+        if (rule->times == 0 || !Matches(*rule, host, path))
+            continue;
+        if (rule->times > 0)
+            --rule->times;
         return *rule;
     }
     return std::nullopt;

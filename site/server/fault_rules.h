@@ -12,10 +12,10 @@
 namespace tessal::site {
 
 struct FaultRule {
-    std::string host;  // Site.ini key of the host; empty: any host
-    std::string path;  // exact decoded path; empty: any path of the host
-    int delay_ms = 0;  // wait before answering
-    int status = 0;    // answer with this status instead; 0 keeps the endpoint's
+    std::string host;                   // Site.ini key of the host; empty: any host
+    std::string path;                   // exact decoded path; empty: any path of the host
+    int delay_ms = 0;                   // wait before answering
+    int status = 0;                     // answer with this status instead; 0 keeps the endpoint's
     std::int64_t cut_after_bytes = -1;  // close the connection after this many body bytes
     std::optional<std::string> body;    // answer with this body instead (a malformed reply)
     std::int64_t rate_bytes_per_second = 0;  // throttle the body to this rate

@@ -24,7 +24,8 @@ Reply LessonFile(const SiteContext& site, const SiteRequest& request) {
         }
     }
     const auto extra = site.extra_files.find(request.path);
-    if (extra != site.extra_files.end()) return Reply::File(extra->second, kOctets);
+    if (extra != site.extra_files.end())
+        return Reply::File(extra->second, kOctets);
     return Reply::Status(404, "not found\n");
 }
 
@@ -36,7 +37,8 @@ Handler PictureHandler(const SiteContext& site, std::string prefix) {
     return [&site, prefix](const SiteRequest& request) {
         const std::string name = request.path.substr(prefix.size());
         for (const std::string& picture : site.data.PictureNames()) {
-            if (picture == name) return Reply::File(site.PictureFile(name), PictureType(name));
+            if (picture == name)
+                return Reply::File(site.PictureFile(name), PictureType(name));
         }
         return Reply::Status(404, "not found\n");
     };

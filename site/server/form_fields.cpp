@@ -16,7 +16,8 @@ FormFields FormFields::Parse(std::string_view body, char separator) {
                                           ? std::string()
                                           : std::string(pair.substr(equals + 1)));
         }
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         body.remove_prefix(end + 1);
     }
     return form;
@@ -24,19 +25,23 @@ FormFields FormFields::Parse(std::string_view body, char separator) {
 
 bool FormFields::Has(std::string_view name) const {
     for (const auto& field : fields_) {
-        if (field.first == name) return true;
+        if (field.first == name)
+            return true;
     }
     return false;
 }
 
 std::string FormFields::Raw(std::string_view name) const {
     for (const auto& field : fields_) {
-        if (field.first == name) return field.second;
+        if (field.first == name)
+            return field.second;
     }
     return {};
 }
 
-std::string FormFields::Utf8(std::string_view name) const { return UrlDecode(Raw(name), true); }
+std::string FormFields::Utf8(std::string_view name) const {
+    return UrlDecode(Raw(name), true);
+}
 
 std::string FormFields::FromCodePage(std::string_view name, std::string_view code_page) const {
     return UrlDecode(Raw(name), false, code_page);

@@ -20,11 +20,12 @@ Reply CodePageHtml(const SiteContext& site, const std::string& html) {
 void AddIpLookupEndpoints(Routes& routes, SiteContext& site) {
     routes.Add(SiteHost::kIpLookup, Method::kGet, "/", [&site](const SiteRequest&) {
         const std::string frame = site.urls.HostUrl(SiteHost::kIpLookup) + kAddressPagePath;
-        return CodePageHtml(site, "<html><head><title>IP地址查询</title></head><body>"
-                                  "<h1>IP地址查询</h1><iframe src=\"" +
-                                      frame +
-                                      "\" rel=\"nofollow\" frameborder=\"0\" scrolling=\"no\" "
-                                      "width=\"100%\" height=\"30\"></iframe></body></html>");
+        return CodePageHtml(site,
+                            "<html><head><title>IP地址查询</title></head><body>"
+                            "<h1>IP地址查询</h1><iframe src=\"" +
+                                frame +
+                                "\" rel=\"nofollow\" frameborder=\"0\" scrolling=\"no\" "
+                                "width=\"100%\" height=\"30\"></iframe></body></html>");
     });
     routes.Add(SiteHost::kIpLookup, Method::kGet, kAddressPagePath,
                [&site](const SiteRequest& request) {

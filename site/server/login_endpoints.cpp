@@ -59,11 +59,14 @@ Reply ClientData(SiteContext& site, const SiteRequest& request) {
         // The login form travels inside "data" with "#" in place of "&".
         return Reply::Text(LoginReplyText(site.data, FormFields::Parse(form.Raw("data"), '#')));
     }
-    if (type == "login") return LoginReport(site, form);
+    if (type == "login")
+        return LoginReport(site, form);
     const std::string uid = form.Utf8("uid");
     const std::string sign = form.Utf8("sign");
-    if (type == "heart") return Reply::Text(site.state.Heartbeat(uid, sign) ? "1" : "0");
-    if (type == "LoginOut") return Reply::Text(site.state.LogOut(uid, sign) ? "1" : "0");
+    if (type == "heart")
+        return Reply::Text(site.state.Heartbeat(uid, sign) ? "1" : "0");
+    if (type == "LoginOut")
+        return Reply::Text(site.state.LogOut(uid, sign) ? "1" : "0");
     return Reply::Text("0");
 }
 

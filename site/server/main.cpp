@@ -40,7 +40,8 @@ struct Arguments {
 };
 
 bool TakeValue(int argc, char** argv, int& i, std::string& value) {
-    if (i + 1 >= argc) return false;
+    if (i + 1 >= argc)
+        return false;
     value = argv[++i];
     return true;
 }
@@ -50,7 +51,8 @@ bool ApplyOption(const std::string& name, const std::string& value, Arguments& a
     if (name == "--base-port") {
         char* end = nullptr;
         const long port = std::strtol(value.c_str(), &end, 10);
-        if (*end != '\0' || port < 0 || port + tessal::site::kPortCount > 65536) return false;
+        if (*end != '\0' || port < 0 || port + tessal::site::kPortCount > 65536)
+            return false;
         options.base_port = static_cast<int>(port);
     } else if (name == "--write-site-ini") {
         arguments.site_ini = value;
@@ -68,7 +70,8 @@ bool ApplyOption(const std::string& name, const std::string& value, Arguments& a
         arguments.list_version = value;
     } else if (name == "--serve-file") {
         const std::size_t equals = value.find('=');
-        if (equals == std::string::npos || value[0] != '/') return false;
+        if (equals == std::string::npos || value[0] != '/')
+            return false;
         options.extra_files[value.substr(0, equals)] = value.substr(equals + 1);
     } else {
         return false;
@@ -106,7 +109,8 @@ sigset_t StopSignals() {
 int main(int argc, char** argv) {
     Arguments arguments;
     bool help = false;
-    if (const int status = ParseArguments(argc, argv, arguments, help); status != 0) return status;
+    if (const int status = ParseArguments(argc, argv, arguments, help); status != 0)
+        return status;
     if (help) {
         std::cout << kUsage;
         return 0;
@@ -122,7 +126,8 @@ int main(int argc, char** argv) {
         std::cerr << "tessal-site: " << error << "\n";
         return 1;
     }
-    if (!arguments.list_version.empty()) site.state().SetListVersion(arguments.list_version);
+    if (!arguments.list_version.empty())
+        site.state().SetListVersion(arguments.list_version);
     if (!arguments.site_ini.empty() &&
         !tessal::WriteFileAtomically(arguments.site_ini, site.SiteIniText())) {
         std::cerr << "tessal-site: cannot write " << arguments.site_ini << "\n";

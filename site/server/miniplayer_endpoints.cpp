@@ -16,28 +16,36 @@ std::string EscapeHtml(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
 }
 
 Reply ErrorPage(int status, const std::string& message) {
-    Reply reply = Reply::Text("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" +
-                                  message + "</title></head><body><p class=\"error\">" + message +
-                                  "</p></body></html>",
-                              kHtml);
+    Reply reply =
+        Reply::Text("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + message +
+                        "</title></head><body><p class=\"error\">" + message + "</p></body></html>",
+                    kHtml);
     reply.status = status;
     return reply;
 }
 
 std::string PlayerPage(const SiteUrls& urls, const Course& course, const Lesson& lesson) {
-    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" +
-           EscapeHtml(lesson.name) +
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + EscapeHtml(lesson.name) +
            "</title><style>html,body{margin:0;height:100%;background:#000}"
            "video{width:100%;height:100%;object-fit:contain}</style></head><body>"
            "<video id=\"lesson\" controls autoplay data-course=\"" +
@@ -62,7 +70,8 @@ Reply Miniplayer(const SiteContext& site, const SiteRequest& request) {
 
 Reply LessonMedia(const SiteContext& site, const SiteRequest& request) {
     std::string name = request.path.substr(std::string(kLessonMediaPathPrefix).size());
-    if (!name.ends_with(".webm")) return Reply::Status(404, "not found\n");
+    if (!name.ends_with(".webm"))
+        return Reply::Status(404, "not found\n");
     name.resize(name.size() - 5);
     const Lesson* lesson = site.data.LessonById(std::atoi(name.c_str()));
     if (lesson == nullptr || std::to_string(lesson->id) != name) {

@@ -39,8 +39,9 @@ Reply Registration(const SiteRequest& request) {
 }
 
 Reply ForgottenPassword() {
-    return Page("找回密码", "<form><p>请输入注册时的账号或邮箱 <input name=\"account\"></p>"
-                            "<p><button>下一步</button></p></form>");
+    return Page("找回密码",
+                "<form><p>请输入注册时的账号或邮箱 <input name=\"account\"></p>"
+                "<p><button>下一步</button></p></form>");
 }
 
 Reply LinkedPage(const char* kind, const SiteRequest& request) {
@@ -66,9 +67,8 @@ void AddPageEndpoints(Routes& routes, SiteContext& site) {
                [](const SiteRequest&) { return ForgottenPassword(); });
     routes.AddPrefix(SiteHost::kMainSite, Method::kGet, "/news/",
                      [](const SiteRequest& request) { return LinkedPage("Tessal 资讯", request); });
-    routes.AddPrefix(SiteHost::kMainSite, Method::kGet, "/push/diy/", [](const SiteRequest& request) {
-        return LinkedPage("Tessal 活动", request);
-    });
+    routes.AddPrefix(SiteHost::kMainSite, Method::kGet, "/push/diy/",
+                     [](const SiteRequest& request) { return LinkedPage("Tessal 活动", request); });
     routes.Add(SiteHost::kMainSite, Method::kGet, "/",
                [&site](const SiteRequest&) { return Index(site); });
 }

@@ -8,10 +8,10 @@ namespace tessal::site {
 namespace {
 
 std::string PushText(const SiteUrls& urls, const PushMessage& message) {
-    return "#mode=" + message.mode + "#url=" + urls.Expand(message.url) + "#title=" +
-           message.title + "#Con=" + message.content + "#picUrl=" +
-           urls.PushPictureUrl(message.picture) + "#FDiyUrl=" + urls.Expand(message.custom_url) +
-           "#";
+    return "#mode=" + message.mode + "#url=" + urls.Expand(message.url) +
+           "#title=" + message.title + "#Con=" + message.content +
+           "#picUrl=" + urls.PushPictureUrl(message.picture) +
+           "#FDiyUrl=" + urls.Expand(message.custom_url) + "#";
 }
 
 }  // namespace
@@ -21,9 +21,10 @@ void AddPushEndpoint(Routes& routes, SiteContext& site) {
                [&site](const SiteRequest& request) {
                    const auto message = site.state.NextPush(request.form.Utf8("uid"));
                    const std::string type = "text/plain; charset=" + site.code_page;
-                   if (!message) return Reply::Text("0", type);
-                   return Reply::Text(CodePageFromUtf8(PushText(site.urls, *message), site.code_page),
-                                      type);
+                   if (!message)
+                       return Reply::Text("0", type);
+                   return Reply::Text(
+                       CodePageFromUtf8(PushText(site.urls, *message), site.code_page), type);
                });
 }
 

@@ -35,7 +35,8 @@ RecordedRequest Record(int slot, int port, const httplib::Request& request) {
     record.target = request.target;
     record.query = QueryOf(request.target);
     for (const auto& [name, value] : request.headers) {
-        if (!IsAddedByHttplib(name)) record.headers.emplace_back(name, value);
+        if (!IsAddedByHttplib(name))
+            record.headers.emplace_back(name, value);
     }
     record.body = request.body;
     record.remote_address = request.remote_addr;
@@ -53,10 +54,13 @@ SiteOptions DefaultSiteOptions() {
 
 ReferenceSite::ReferenceSite(SiteOptions options) : options_(std::move(options)) {}
 
-ReferenceSite::~ReferenceSite() { Stop(); }
+ReferenceSite::~ReferenceSite() {
+    Stop();
+}
 
 bool ReferenceSite::Start(std::string& error) {
-    if (!LoadDemoData(options_.data_folder.string(), data_, error)) return false;
+    if (!LoadDemoData(options_.data_folder.string(), data_, error))
+        return false;
     if (!options_.request_log_file.empty() &&
         !requests_.MirrorTo(options_.request_log_file.string())) {
         error = options_.request_log_file.string() + ": cannot be written";
@@ -78,13 +82,21 @@ bool ReferenceSite::Start(std::string& error) {
     for (auto& server : servers_) {
         threads_.emplace_back([raw = server.get()] { raw->listen_after_bind(); });
     }
+    // httplib forgets a stop that comes before its listener runs; wait until all run.
+    for (auto& server : servers_) {
+        for (int waited_ms = 0; !server->is_running() && waited_ms < 5000; ++waited_ms) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
     return true;
 }
 
 void ReferenceSite::Stop() {
     stop_.Raise();
-    for (auto& server : servers_) server->stop();
-    for (auto& thread : threads_) thread.join();
+    for (auto& server : servers_)
+        server->stop();
+    for (auto& thread : threads_)
+        thread.join();
     threads_.clear();
     servers_.clear();
 }
@@ -111,7 +123,8 @@ bool ReferenceSite::BindFreeRange() {
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> pick(kFirstRandomPort, kLastRandomPort);
     for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
-        if (BindAll(pick(random))) return true;
+        if (BindAll(pick(random)))
+            return true;
     }
     return false;
 }
@@ -142,15 +155,15 @@ void ReferenceSite::RegisterEndpoints() {
     }
 }
 
-void ReferenceSite::Serve(int slot, const httplib::Request& request,
-                          httplib::Response& response) {
+void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Response& response) {
     const std::string host = SlotName(slot);
     std::optional<FaultRule> fault;
     if (slot != kControlSlot) {
         requests_.Add(Record(slot, addresses_.base_port() + slot, request));
         fault = faults_.Take(host, request.path);
     }
-    if (fault && fault->delay_ms > 0 && !stop_.WaitFor(std::chrono::milliseconds(fault->delay_ms))) {
+    if (fault && fault->delay_ms > 0 &&
+        !stop_.WaitFor(std::chrono::milliseconds(fault->delay_ms))) {
         response.status = 503;
         return;
     }

@@ -48,7 +48,8 @@ public:
         }
     }
     ~FileSource() override {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
@@ -59,9 +60,10 @@ public:
         out.resize(length);
         std::size_t done = 0;
         while (done < length) {
-            const ssize_t got = ::pread(fd_, out.data() + done, length - done,
-                                        static_cast<off_t>(offset + done));
-            if (got <= 0) return false;
+            const ssize_t got =
+                ::pread(fd_, out.data() + done, length - done, static_cast<off_t>(offset + done));
+            if (got <= 0)
+                return false;
             done += static_cast<std::size_t>(got);
         }
         return true;
@@ -95,9 +97,12 @@ struct Feeder {
     }
 
     bool operator()(std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-        if (cut_after_bytes >= 0 && sent >= cut_after_bytes) return false;
-        if (rate_bytes_per_second > 0 && !stop->WaitFor(kThrottleTick)) return false;
-        if (stop->raised()) return false;
+        if (cut_after_bytes >= 0 && sent >= cut_after_bytes)
+            return false;
+        if (rate_bytes_per_second > 0 && !stop->WaitFor(kThrottleTick))
+            return false;
+        if (stop->raised())
+            return false;
         const std::size_t chunk = ChunkFor(length);
         if (!source->Read(offset, chunk, buffer) || !sink.write(buffer.data(), chunk)) {
             return false;
@@ -108,7 +113,8 @@ struct Feeder {
 };
 
 void ApplyFault(Reply& reply, const FaultRule& fault) {
-    if (fault.status != 0) reply.status = fault.status;
+    if (fault.status != 0)
+        reply.status = fault.status;
     if (fault.body) {
         reply.body = *fault.body;
         reply.file.clear();
@@ -116,9 +122,11 @@ void ApplyFault(Reply& reply, const FaultRule& fault) {
 }
 
 std::shared_ptr<BodySource> SourceOf(Reply& reply) {
-    if (reply.file.empty()) return std::make_shared<TextSource>(std::move(reply.body));
+    if (reply.file.empty())
+        return std::make_shared<TextSource>(std::move(reply.body));
     auto file = std::make_shared<FileSource>(reply.file);
-    if (file->is_open()) return file;
+    if (file->is_open())
+        return file;
     reply = Reply::Status(404, "not found\n");
     return std::make_shared<TextSource>(std::move(reply.body));
 }
@@ -127,8 +135,10 @@ std::shared_ptr<BodySource> SourceOf(Reply& reply) {
 
 void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop,
                 httplib::Response& response) {
-    if (fault) ApplyFault(reply, *fault);
-    for (const auto& [name, value] : reply.headers) response.set_header(name, value);
+    if (fault)
+        ApplyFault(reply, *fault);
+    for (const auto& [name, value] : reply.headers)
+        response.set_header(name, value);
     const bool spoiled = fault && (fault->cut_after_bytes >= 0 || fault->rate_bytes_per_second > 0);
     if (reply.file.empty() && !spoiled) {
         response.status = reply.status;
@@ -137,7 +147,8 @@ void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& 
     }
     std::shared_ptr<BodySource> source = SourceOf(reply);
     // Left unset, httplib answers a byte-range request with 206 and the range's bytes.
-    if (reply.status != 200) response.status = reply.status;
+    if (reply.status != 200)
+        response.status = reply.status;
     Feeder feeder;
     feeder.source = source;
     feeder.cut_after_bytes = fault ? fault->cut_after_bytes : -1;

@@ -1,7 +1,6 @@
 #include "site/server/request_log.h"
 
 #include <json/json.h>
-
 #include <strings.h>
 
 namespace tessal::site {
@@ -12,14 +11,16 @@ bool IsUtf8(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80            ? 1
+        const std::size_t length = lead < 0x80           ? 1
                                    : (lead >> 5) == 0x6  ? 2
                                    : (lead >> 4) == 0xE  ? 3
                                    : (lead >> 3) == 0x1E ? 4
                                                          : 0;
-        if (length == 0 || i + length > text.size()) return false;
+        if (length == 0 || i + length > text.size())
+            return false;
         for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
+                return false;
         }
         i += length;
     }
@@ -35,11 +36,13 @@ std::string Base64(const std::string& bytes) {
         const unsigned value = (static_cast<unsigned char>(bytes[i]) << 16) |
                                (static_cast<unsigned char>(bytes[i + 1]) << 8) |
                                static_cast<unsigned char>(bytes[i + 2]);
-        for (int shift = 18; shift >= 0; shift -= 6) out += kAlphabet[(value >> shift) & 0x3F];
+        for (int shift = 18; shift >= 0; shift -= 6)
+            out += kAlphabet[(value >> shift) & 0x3F];
     }
     if (i < bytes.size()) {
         unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 1 < bytes.size())
+            value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
         out += kAlphabet[(value >> 18) & 0x3F];
         out += kAlphabet[(value >> 12) & 0x3F];
         out += i + 1 < bytes.size() ? kAlphabet[(value >> 6) & 0x3F] : '=';
@@ -66,7 +69,8 @@ Json::Value ToValue(const RecordedRequest& request) {
         headers.append(header);
     }
     value["headers"] = headers;
-    if (IsUtf8(request.body)) value["body"] = request.body;
+    if (IsUtf8(request.body))
+        value["body"] = request.body;
     value["body_base64"] = Base64(request.body);
     return value;
 }
@@ -82,7 +86,8 @@ std::string Write(const Json::Value& value) {
 
 std::string RecordedRequest::Header(const std::string& name) const {
     for (const auto& [key, text] : headers) {
-        if (strcasecmp(key.c_str(), name.c_str()) == 0) return text;
+        if (strcasecmp(key.c_str(), name.c_str()) == 0)
+            return text;
     }
     return {};
 }
@@ -96,7 +101,8 @@ bool RequestLog::MirrorTo(const std::string& file) {
 std::uint64_t RequestLog::Add(RecordedRequest request) {
     std::lock_guard lock(mutex_);
     request.sequence = next_sequence_++;
-    if (mirror_.is_open()) mirror_ << RequestToJson(request) << '\n' << std::flush;
+    if (mirror_.is_open())
+        mirror_ << RequestToJson(request) << '\n' << std::flush;
     requests_.push_back(std::move(request));
     return requests_.back().sequence;
 }
@@ -105,7 +111,8 @@ std::vector<RecordedRequest> RequestLog::Since(std::uint64_t sequence) const {
     std::lock_guard lock(mutex_);
     std::vector<RecordedRequest> found;
     for (const RecordedRequest& request : requests_) {
-        if (request.sequence > sequence) found.push_back(request);
+        if (request.sequence > sequence)
+            found.push_back(request);
     }
     return found;
 }
@@ -115,7 +122,8 @@ std::vector<RecordedRequest> RequestLog::To(const std::string& host,
     std::lock_guard lock(mutex_);
     std::vector<RecordedRequest> found;
     for (const RecordedRequest& request : requests_) {
-        if (request.host == host && request.path == path) found.push_back(request);
+        if (request.host == host && request.path == path)
+            found.push_back(request);
     }
     return found;
 }
@@ -125,11 +133,14 @@ void RequestLog::Clear() {
     requests_.clear();
 }
 
-std::string RequestToJson(const RecordedRequest& request) { return Write(ToValue(request)); }
+std::string RequestToJson(const RecordedRequest& request) {
+    return Write(ToValue(request));
+}
 
 std::string RequestsToJson(const std::vector<RecordedRequest>& requests) {
     Json::Value list(Json::arrayValue);
-    for (const RecordedRequest& request : requests) list.append(ToValue(request));
+    for (const RecordedRequest& request : requests)
+        list.append(ToValue(request));
     return Write(list);
 }
 

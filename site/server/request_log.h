@@ -15,7 +15,7 @@ namespace tessal::site {
 
 struct RecordedRequest {
     std::uint64_t sequence = 0;
-    std::string host;    // the Site.ini key of the host ("MainSite", ...) or "Control"
+    std::string host;  // the Site.ini key of the host ("MainSite", ...) or "Control"
     int port = 0;
     std::string method;
     std::string path;    // percent-decoded, as routed

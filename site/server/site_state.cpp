@@ -7,13 +7,15 @@
 namespace tessal::site {
 
 SiteState::SiteState(const DemoData& data) : updates_(data.updates) {
-    for (const PushMessage& message : data.pushes) pushes_[message.uid].push_back(message);
+    for (const PushMessage& message : data.pushes)
+        pushes_[message.uid].push_back(message);
 }
 
 std::optional<PushMessage> SiteState::NextPush(const std::string& uid) {
     std::lock_guard lock(mutex_);
     auto queue = pushes_.find(uid);
-    if (queue == pushes_.end() || queue->second.empty()) return std::nullopt;
+    if (queue == pushes_.end() || queue->second.empty())
+        return std::nullopt;
     PushMessage message = queue->second.front();
     queue->second.pop_front();
     return message;
@@ -27,7 +29,8 @@ void SiteState::QueuePush(PushMessage message) {
 std::string SiteState::StartSession(const std::string& uid, const std::string& ip) {
     std::lock_guard lock(mutex_);
     const auto now = std::chrono::system_clock::now().time_since_epoch().count();
-    const std::string seed = uid + "/" + std::to_string(now) + "/" + std::to_string(++sign_counter_);
+    const std::string seed =
+        uid + "/" + std::to_string(now) + "/" + std::to_string(++sign_counter_);
     Session session{uid, "sign" + TextMd5(seed).substr(0, 20), ip, 0, false};
     sessions_.push_back(session);
     return session.sign;
@@ -35,7 +38,8 @@ std::string SiteState::StartSession(const std::string& uid, const std::string& i
 
 Session* SiteState::FindSession(const std::string& uid, const std::string& sign) {
     for (Session& session : sessions_) {
-        if (session.uid == uid && session.sign == sign && !sign.empty()) return &session;
+        if (session.uid == uid && session.sign == sign && !sign.empty())
+            return &session;
     }
     return nullptr;
 }
@@ -43,7 +47,8 @@ Session* SiteState::FindSession(const std::string& uid, const std::string& sign)
 bool SiteState::Heartbeat(const std::string& uid, const std::string& sign) {
     std::lock_guard lock(mutex_);
     Session* session = FindSession(uid, sign);
-    if (session == nullptr || session->logged_out) return false;
+    if (session == nullptr || session->logged_out)
+        return false;
     ++session->heartbeats;
     return true;
 }
@@ -51,7 +56,8 @@ bool SiteState::Heartbeat(const std::string& uid, const std::string& sign) {
 bool SiteState::LogOut(const std::string& uid, const std::string& sign) {
     std::lock_guard lock(mutex_);
     Session* session = FindSession(uid, sign);
-    if (session == nullptr || session->logged_out) return false;
+    if (session == nullptr || session->logged_out)
+        return false;
     session->logged_out = true;
     return true;
 }

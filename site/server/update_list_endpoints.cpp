@@ -19,7 +19,8 @@ std::filesystem::path UpdateFile(const SiteContext& site, const std::string& fil
 }
 
 void SetIfNotEmpty(tinyxml2::XMLElement* element, const char* name, const std::string& value) {
-    if (!value.empty()) element->SetAttribute(name, value.c_str());
+    if (!value.empty())
+        element->SetAttribute(name, value.c_str());
 }
 
 void WriteItem(const SiteContext& site, const UpdateItem& item, tinyxml2::XMLElement* element) {
@@ -69,7 +70,8 @@ std::string UpdaterList(const SiteContext& site) {
 
 Reply UpdateFileReply(const SiteContext& site, const SiteRequest& request) {
     const std::string name = request.path.substr(std::string(kUpdateFilePathPrefix).size());
-    if (!IsPlainName(name)) return Reply::Status(404, "not found\n");
+    if (!IsPlainName(name))
+        return Reply::Status(404, "not found\n");
     return Reply::File(UpdateFile(site, name), kOctets);
 }
 
@@ -80,8 +82,9 @@ void AddUpdateListEndpoints(Routes& routes, SiteContext& site) {
                [&site](const SiteRequest&) { return Reply::Text(ClientList(site), kXml); });
     routes.Add(SiteHost::kMainSite, Method::kGet, "/video_ftp/TessalClient/Updata.xml",
                [&site](const SiteRequest&) { return Reply::Text(UpdaterList(site), kXml); });
-    routes.AddPrefix(SiteHost::kMainSite, Method::kGet, kUpdateFilePathPrefix,
-                     [&site](const SiteRequest& request) { return UpdateFileReply(site, request); });
+    routes.AddPrefix(
+        SiteHost::kMainSite, Method::kGet, kUpdateFilePathPrefix,
+        [&site](const SiteRequest& request) { return UpdateFileReply(site, request); });
 }
 
 }  // namespace tessal::site
