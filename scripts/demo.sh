@@ -1,15 +1,72 @@
 #!/usr/bin/env bash
-# Builds the programs and starts the demo: the reference site on loopback and
-# TessalClient on a demo installation that points at it.
+# Builds everything and starts the demo: the reference site on loopback (left running in
+# the background), a demo installation folder whose Site.ini points at it, and
+# TessalClient on that installation once the client exists.
+#
+#   scripts/demo.sh          build, (re)start the site, assemble demo/install, start the client
+#   scripts/demo.sh --stop   stop the site a previous run left running
+#
+# TESSAL_BUILD_DIR chooses the build folder (default build/), TESSAL_SITE_BASE_PORT the
+# site's first port (default 18700; 0 picks a free range).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESSAL_BUILD_DIR:-$root/build}
+demo=$root/demo
+install=$demo/install
+pid_file=$demo/site.pid
+
+stop_site() {
+  [[ -f $pid_file ]] || return 0
+  local pid
+  pid=$(cat "$pid_file")
+  if kill -0 "$pid" 2>/dev/null && grep -q tessal-site "/proc/$pid/cmdline" 2>/dev/null; then
+    kill -TERM "$pid"
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  fi
+  rm -f "$pid_file"
+}
+
+if [[ ${1:-} == --stop ]]; then
+  stop_site
+  echo "demo: site stopped"
+  exit 0
+fi
 
 bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j"$(nproc)"
-cmake --install "$build" --prefix "$root/demo/install" >/dev/null
+mkdir -p "$demo"
+cmake --install "$build" --prefix "$install" >/dev/null
 
-echo "Built: the common libraries (text, INI, daily log, HTTP, files, machine identity)."
-echo "Installation folder: $root/demo/install"
-echo "Not there yet: the reference site and the four programs; this command starts them once they exist."
+stop_site
+rm -f "$demo/Site.ini"
+setsid "$build/site/server/tessal-site" --base-port "${TESSAL_SITE_BASE_PORT:-18700}" \
+  --write-site-ini "$demo/Site.ini" --request-log "$demo/requests.jsonl" \
+  </dev/null >"$demo/site.log" 2>&1 &
+echo $! >"$pid_file"
+for _ in $(seq 200); do
+  [[ -f $demo/Site.ini ]] && break
+  kill -0 "$(cat "$pid_file")" 2>/dev/null || break
+  sleep 0.05
+done
+if [[ ! -f $demo/Site.ini ]]; then
+  echo "demo: the site did not start:" >&2
+  cat "$demo/site.log" >&2
+  rm -f "$pid_file"
+  exit 1
+fi
+"$build/site/builders/tessal-demo-data" install "$install" --site-ini "$demo/Site.ini"
+
+echo
+sed -n 's/^tessal-site: //p' "$demo/site.log"
+echo "Site.ini:       $demo/Site.ini (copied into the installation)"
+echo "Request log:    $demo/requests.jsonl"
+echo "Installation:   $install"
+echo "Members:        demo / demo123, 学员小李 / 学习123, vip / vip888 (more in data/demo/members.json)"
+echo "Stop the site:  scripts/demo.sh --stop"
+if [[ -x $install/TessalClient ]]; then
+  (cd "$install" && setsid ./TessalClient </dev/null >"$demo/client.log" 2>&1 &)
+  echo "TessalClient started (output in $demo/client.log)."
+else
+  echo "TessalClient is not built yet; the site and the installation are ready for it."
+fi

@@ -24,6 +24,7 @@ constexpr int kClipRate = 25;
 constexpr int kPictureWidth = 240;
 constexpr int kPictureHeight = 135;
 constexpr int kHeadPictureSide = 96;
+constexpr const char* kLabelFont = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 
 // These sources draw at a fixed size and refuse a size option; the scale filter brings
 // them to the clip size instead.
@@ -101,9 +102,27 @@ std::string LowerExtension(const std::string& name) {
     return extension;
 }
 
-// A two-colour gradient whose colours come from the name, so that every picture differs.
-bool PictureArguments(const std::string& name, std::vector<std::string>& arguments,
-                      std::string& error) {
+// The label drawn over a picture; characters that the filter syntax would take for its
+// own are left out, since the label only decorates the picture.
+std::string LabelFilter(const std::string& label, int height) {
+    std::error_code ignored;
+    if (label.empty() || !fs::exists(kLabelFont, ignored))
+        return {};
+    std::string text;
+    for (char c : label) {
+        if (std::string_view("\\':,;[]%=").find(c) == std::string_view::npos)
+            text += c;
+    }
+    const int size = text.size() <= 4 ? height / 2 : height / 7;
+    return "drawtext=fontfile=" + std::string(kLabelFont) + ":expansion=none:text=" + text +
+           ":fontsize=" + std::to_string(size) +
+           ":fontcolor=white:borderw=2:bordercolor=black@0.5:x=(w-text_w)/2:y=(h-text_h)/2";
+}
+
+// A two-colour gradient whose colours come from the name, so that every picture differs,
+// with its label written across it.
+bool PictureArguments(const std::string& name, const std::string& label,
+                      std::vector<std::string>& arguments, std::string& error) {
     const std::string extension = LowerExtension(name);
     std::vector<std::string> codec;
     if (extension == ".png") {
@@ -127,6 +146,9 @@ bool PictureArguments(const std::string& name, std::vector<std::string>& argumen
     const std::vector<std::string> rest = {"-f",        "lavfi", "-i",       source,
                                            "-frames:v", "1",     "-threads", "1"};
     arguments.insert(arguments.end(), rest.begin(), rest.end());
+    if (const std::string filter = LabelFilter(label, height); !filter.empty()) {
+        arguments.insert(arguments.end(), {"-vf", filter});
+    }
     arguments.insert(arguments.end(), codec.begin(), codec.end());
     const std::vector<std::string> format = {"-f", "image2", "-update", "1"};
     arguments.insert(arguments.end(), format.begin(), format.end());
@@ -189,13 +211,13 @@ bool CheckMediaData(const DemoData& data, std::string& error) {
             return false;
         }
     }
-    for (const std::string& picture : data.PictureNames()) {
+    for (const auto& [picture, label] : data.PictureLabels()) {
         std::vector<std::string> arguments;
         if (!IsPlainFileName(picture)) {
             error = "picture \"" + picture + "\": not a plain file name";
             return false;
         }
-        if (!PictureArguments(picture, arguments, error)) {
+        if (!PictureArguments(picture, label, arguments, error)) {
             return false;
         }
     }
@@ -237,9 +259,9 @@ bool BuildMedia(const DemoData& data, const fs::path& folder, std::string& error
             return false;
         }
     }
-    for (const std::string& picture : data.PictureNames()) {
+    for (const auto& [picture, label] : data.PictureLabels()) {
         std::vector<std::string> arguments;
-        if (!PictureArguments(picture, arguments, error) ||
+        if (!PictureArguments(picture, label, arguments, error) ||
             !MakeFile(PictureFile(folder, picture), arguments, error)) {
             return false;
         }

@@ -187,6 +187,15 @@ bool ReadUpdates(const std::string& folder, DemoData& data, std::string& error) 
     return true;
 }
 
+// The first UTF-8 character: a Chinese family name.
+std::string FirstCharacter(const std::string& text) {
+    std::size_t length = text.empty() ? 0 : 1;
+    while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return text.substr(0, length);
+}
+
 }  // namespace
 
 const Member* DemoData::MemberByAccount(const std::string& account) const {
@@ -243,15 +252,23 @@ const MediaClip* DemoData::ClipByName(const std::string& name) const {
 }
 
 std::vector<std::string> DemoData::PictureNames() const {
-    std::set<std::string> names;
+    std::vector<std::string> names;
+    for (const auto& picture : PictureLabels())
+        names.push_back(picture.first);
+    return names;
+}
+
+std::map<std::string, std::string> DemoData::PictureLabels() const {
+    std::map<std::string, std::string> labels;
     for (const Course& course : courses)
-        names.insert(course.picture);
-    for (const Member& member : members)
-        names.insert(member.head_picture);
+        labels.emplace(course.picture, course.name);
+    for (const Member& member : members) {
+        labels.emplace(member.head_picture, FirstCharacter(member.truename));
+    }
     for (const PushMessage& push : pushes)
-        names.insert(push.picture);
-    names.erase(std::string());
-    return {names.begin(), names.end()};
+        labels.emplace(push.picture, push.title);
+    labels.erase(std::string());
+    return labels;
 }
 
 bool LoadDemoData(const std::string& folder, DemoData& data, std::string& error) {

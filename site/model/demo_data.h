@@ -4,6 +4,7 @@
 // and update lists, read from the readable JSON files of data/demo/. The site answers
 // from it and the builders make the installation's databases and media from it.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,8 @@ struct DemoData {
     const MediaClip* ClipByName(const std::string& name) const;
     // Every picture the site serves: course, head and push pictures.
     std::vector<std::string> PictureNames() const;
+    // What each picture shows: the course name, the member's family name, the push title.
+    std::map<std::string, std::string> PictureLabels() const;
 };
 
 // Reads members.json, catalogue.json, pushes.json and updates.json of `folder`. On a
