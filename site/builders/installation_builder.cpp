@@ -73,7 +73,7 @@ bool CopyFirstCourse(const DemoData& data, const fs::path& media, const fs::path
         if (!IsDownloadableFile(lesson.file) || clip == nullptr) {
             continue;
         }
-        const fs::path source = ClipFile(media, *clip);
+        const fs::path source = ClipFile(media, clip->name);
         if (!fs::is_regular_file(source, failure)) {
             error = source.string() + ": missing; make the media first (tessal-demo-data media)";
             return false;

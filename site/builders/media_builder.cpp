@@ -236,26 +236,13 @@ bool CreateFolder(const fs::path& folder, std::string& error) {
 
 }  // namespace
 
-bool IsPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
-}
-
-fs::path ClipFile(const fs::path& media, const MediaClip& clip) {
-    return media / kClipsFolder / (clip.name + ".webm");
-}
-
-fs::path PictureFile(const fs::path& media, const std::string& picture) {
-    return media / kPicturesFolder / picture;
-}
-
 bool BuildMedia(const DemoData& data, const fs::path& folder, std::string& error) {
     if (!CheckMediaData(data, error) || !CreateFolder(folder / kClipsFolder, error) ||
         !CreateFolder(folder / kPicturesFolder, error)) {
         return false;
     }
     for (const MediaClip& clip : data.clips) {
-        if (!MakeFile(ClipFile(folder, clip), ClipArguments(clip), error)) {
+        if (!MakeFile(ClipFile(folder, clip.name), ClipArguments(clip), error)) {
             return false;
         }
     }

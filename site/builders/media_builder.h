@@ -9,21 +9,12 @@
 #include <string_view>
 
 #include "site/model/demo_data.h"
+#include "site/model/media_files.h"
 
 namespace tessal::site {
 
-inline constexpr const char* kClipsFolder = "clips";
-inline constexpr const char* kPicturesFolder = "pictures";
 // Beside every made file: the ffmpeg arguments it was made with.
 inline constexpr const char* kMadeFromSuffix = ".made-from";
-
-// True when `name` names one file inside a folder: not empty, no "/", not "." or "..".
-bool IsPlainFileName(std::string_view name);
-
-// <media>/clips/<clip name>.webm
-std::filesystem::path ClipFile(const std::filesystem::path& media, const MediaClip& clip);
-// <media>/pictures/<picture>
-std::filesystem::path PictureFile(const std::filesystem::path& media, const std::string& picture);
 
 // Makes every clip and picture of `data` below `folder` that is missing or was made from
 // other arguments; the rest stay untouched. Each file appears whole or not at all. On

@@ -274,8 +274,22 @@ std::map<std::string, std::string> DemoData::PictureLabels() const {
 bool LoadDemoData(const std::string& folder, DemoData& data, std::string& error) {
     data = DemoData{};
     data.folder = folder;
-    return ReadMembers(folder, data, error) && ReadCatalogue(folder, data, error) &&
-           ReadPushes(folder, data, error) && ReadUpdates(folder, data, error);
+    using Reader = bool (*)(const std::string&, DemoData&, std::string&);
+    const std::pair<const char*, Reader> files[] = {{"members.json", ReadMembers},
+                                                    {"catalogue.json", ReadCatalogue},
+                                                    {"pushes.json", ReadPushes},
+                                                    {"updates.json", ReadUpdates}};
+    for (const auto& [file, read] : files) {
+        try {
+            if (!read(folder, data, error))
+                return false;
+        } catch (const Json::Exception& e) {
+            // A member of the wrong type (a text where a number belongs, ...).
+            error = folder + "/" + file + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace tessal::site

@@ -6,16 +6,10 @@
 #include <chrono>
 
 #include "site/server/endpoints.h"
+#include "site/server/site_text.h"
 
 namespace tessal::site {
 namespace {
-
-std::string JsonText(const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    builder["emitUTF8"] = true;
-    return Json::writeString(builder, value);
-}
 
 Reply UserInfo(const SiteContext& site, const SiteRequest& request) {
     const std::string uid =
@@ -25,7 +19,7 @@ Reply UserInfo(const SiteContext& site, const SiteRequest& request) {
     if (member == nullptr) {
         reply["code"] = 404;
         reply["msg"] = "用户不存在";
-        return Reply::Text(JsonText(reply), kJson);
+        return Reply::Text(CompactJson(reply), kJson);
     }
     reply["code"] = 200;
     reply["msg"] = "ok";
@@ -33,7 +27,7 @@ Reply UserInfo(const SiteContext& site, const SiteRequest& request) {
     reply["truename"] = member->truename;
     reply["grade"] = member->grade;
     reply["img"] = site.urls.HeadPictureUrl(*member);
-    return Reply::Text(JsonText(reply), kJson);
+    return Reply::Text(CompactJson(reply), kJson);
 }
 
 Reply Timestamp() {
@@ -42,7 +36,7 @@ Reply Timestamp() {
     Json::Value reply;
     reply["code"] = 200;
     reply["timestamp"] = std::to_string(seconds.count());
-    return Reply::Text(JsonText(reply), kJson);
+    return Reply::Text(CompactJson(reply), kJson);
 }
 
 }  // namespace

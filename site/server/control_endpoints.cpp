@@ -7,16 +7,10 @@
 #include <cstdlib>
 
 #include "site/server/endpoints.h"
+#include "site/server/site_text.h"
 
 namespace tessal::site {
 namespace {
-
-std::string JsonText(const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    builder["emitUTF8"] = true;
-    return Json::writeString(builder, value);
-}
 
 Reply Requests(const RequestLog& log, const SiteRequest& request) {
     const auto since = std::strtoull(request.Param("since").c_str(), nullptr, 10);
@@ -59,7 +53,7 @@ Reply Sessions(const SiteContext& site) {
         item["logged_out"] = session.logged_out;
         list.append(item);
     }
-    return Reply::Text(JsonText(list), kJson);
+    return Reply::Text(CompactJson(list), kJson);
 }
 
 Reply Questions(const SiteContext& site) {
@@ -73,7 +67,7 @@ Reply Questions(const SiteContext& site) {
         item["course"] = question.course;
         list.append(item);
     }
-    return Reply::Text(JsonText(list), kJson);
+    return Reply::Text(CompactJson(list), kJson);
 }
 
 }  // namespace

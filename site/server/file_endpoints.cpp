@@ -2,8 +2,10 @@
 // ranges honoured so that a download resumes), course, head and push pictures, and the
 // codec host's engine and decoder files.
 
+#include "common/base/text_codec.h"
 #include "site/server/codec_files.h"
 #include "site/server/endpoints.h"
+#include "site/server/site_text.h"
 
 namespace tessal::site {
 namespace {
@@ -12,18 +14,21 @@ constexpr SiteHost kDownloadHosts[] = {SiteHost::kDownload1, SiteHost::kDownload
                                        SiteHost::kDownload3};
 
 // A lesson URL may carry a query; the client sends it percent-encoded inside the path,
-// a browser or curl as a real query. Both find the lesson.
+// a browser or curl as a real query. Both find the lesson. A name escaped in the site
+// code page rather than UTF-8 finds it too.
 Reply LessonFile(const SiteContext& site, const SiteRequest& request) {
-    const std::string with_query = request.path + "?" + request.query;
+    const std::string path =
+        IsUtf8(request.path) ? request.path : Utf8FromCodePage(request.path, site.code_page);
+    const std::string with_query = path + "?" + request.query;
     for (const Course& course : site.data.courses) {
         for (const Lesson& lesson : course.lessons) {
-            const std::string path = SiteUrls::LessonPath(course, lesson);
-            if (path == request.path || (!request.query.empty() && path == with_query)) {
+            const std::string lesson_path = SiteUrls::LessonPath(course, lesson);
+            if (lesson_path == path || (!request.query.empty() && lesson_path == with_query)) {
                 return Reply::File(site.ClipFile(lesson.clip), kOctets);
             }
         }
     }
-    const auto extra = site.extra_files.find(request.path);
+    const auto extra = site.extra_files.find(path);
     if (extra != site.extra_files.end())
         return Reply::File(extra->second, kOctets);
     return Reply::Status(404, "not found\n");

@@ -12,6 +12,8 @@ namespace tessal::site {
 namespace {
 
 constexpr const char* kLoginSuccess = "登陆成功";
+// The one client version the site knows; the report's digest is made with it.
+constexpr const char* kClientVersion = "1.4";
 
 std::string Pair(const std::string& name, const std::string& value) {
     return name + "=" + UrlEncode(value, true) + "&";
@@ -45,8 +47,9 @@ std::string LoginReplyText(const DemoData& data, const FormFields& form) {
 
 Reply LoginReport(SiteContext& site, const FormFields& form) {
     const std::string uid = form.Utf8("uid");
-    const std::string expected = TextMd5("t=loginu=" + uid + "v=" + form.Utf8("version"));
-    if (site.data.MemberByUid(uid) == nullptr || form.Raw("m") != expected) {
+    const std::string expected = TextMd5("t=loginu=" + uid + "v=" + kClientVersion);
+    if (site.data.MemberByUid(uid) == nullptr || form.Raw("m") != expected ||
+        form.Raw("version") != kClientVersion) {
         return Reply::Text("0");
     }
     return Reply::Text(site.state.StartSession(uid, form.Utf8("ip")));

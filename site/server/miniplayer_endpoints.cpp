@@ -6,34 +6,12 @@
 
 #include "common/files/md5.h"
 #include "site/server/endpoints.h"
+#include "site/server/site_text.h"
 
 namespace tessal::site {
 namespace {
 
 constexpr const char* kTokenKey = "qorvanel";
-
-std::string EscapeHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 Reply ErrorPage(int status, const std::string& message) {
     Reply reply =

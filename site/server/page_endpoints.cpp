@@ -3,27 +3,10 @@
 // index of the site's hosts.
 
 #include "site/server/endpoints.h"
+#include "site/server/site_text.h"
 
 namespace tessal::site {
 namespace {
-
-std::string EscapeHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '<') {
-            out += "&lt;";
-        } else if (c == '>') {
-            out += "&gt;";
-        } else if (c == '&') {
-            out += "&amp;";
-        } else if (c == '"') {
-            out += "&quot;";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 Reply Page(const std::string& title, const std::string& body) {
     return Reply::Text("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +

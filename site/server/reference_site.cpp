@@ -14,6 +14,10 @@ constexpr int kFirstRandomPort = 20000;
 constexpr int kLastRandomPort = 60000;
 constexpr int kBindAttempts = 40;
 constexpr std::size_t kThreadsPerHost = 6;
+constexpr std::size_t kMaxBodyBytes = 8 * 1024 * 1024;
+
+// Whether the request this worker thread is answering reached the site's own handler.
+thread_local bool served_on_this_thread = false;
 
 std::string QueryOf(const std::string& target) {
     const std::size_t mark = target.find('?');
@@ -59,6 +63,10 @@ ReferenceSite::~ReferenceSite() {
 }
 
 bool ReferenceSite::Start(std::string& error) {
+    if (!servers_.empty()) {
+        error = "the site is running already";
+        return false;
+    }
     if (!LoadDemoData(options_.data_folder.string(), data_, error))
         return false;
     if (!options_.request_log_file.empty() &&
@@ -82,9 +90,21 @@ bool ReferenceSite::Start(std::string& error) {
     for (auto& server : servers_) {
         threads_.emplace_back([raw = server.get()] { raw->listen_after_bind(); });
     }
-    // httplib forgets a stop that comes before its listener runs; wait until all run.
+    if (!AllListening()) {
+        Stop();
+        error = "the site's listeners did not start";
+        return false;
+    }
+    return true;
+}
+
+// httplib forgets a stop that comes before its listener runs, so Start waits for all.
+bool ReferenceSite::AllListening() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     for (auto& server : servers_) {
-        for (int waited_ms = 0; !server->is_running() && waited_ms < 5000; ++waited_ms) {
+        while (!server->is_running()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -99,6 +119,7 @@ void ReferenceSite::Stop() {
         thread.join();
     threads_.clear();
     servers_.clear();
+    requests_.StopMirror();
 }
 
 std::string ReferenceSite::SiteIniText() const {
@@ -151,6 +172,15 @@ void ReferenceSite::RegisterEndpoints() {
         };
         server.Get(".*", serve).Post(".*", serve).Put(".*", serve).Delete(".*", serve);
         server.set_keep_alive_timeout(1);
+        server.set_payload_max_length(kMaxBodyBytes);
+        // httplib refuses some requests before routing (a form over its 8 KiB, a body
+        // over the limit, a malformed Range); they are recorded once answered.
+        server.set_logger([this, slot](const httplib::Request& request, const httplib::Response&) {
+            if (!served_on_this_thread && slot != kControlSlot) {
+                requests_.Add(Record(slot, addresses_.base_port() + slot, request));
+            }
+            served_on_this_thread = false;
+        });
         server.new_task_queue = [] { return new httplib::ThreadPool(kThreadsPerHost); };
     }
 }
@@ -158,6 +188,7 @@ void ReferenceSite::RegisterEndpoints() {
 void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Response& response) {
     const std::string host = SlotName(slot);
     std::optional<FaultRule> fault;
+    served_on_this_thread = true;
     if (slot != kControlSlot) {
         requests_.Add(Record(slot, addresses_.base_port() + slot, request));
         fault = faults_.Take(host, request.path);
@@ -177,7 +208,10 @@ void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Re
             reply = Reply::Status(500, std::string("site error: ") + e.what() + "\n");
         }
     }
-    WriteReply(std::move(reply), fault, stop_, response);
+    // The site answers byte ranges itself (httplib would apply them to any reply and
+    // past the end of a file); httplib hands over a request it owns, so this is sound.
+    const_cast<httplib::Request&>(request).ranges.clear();
+    WriteReply(std::move(reply), fault, stop_, request.get_header_value("Range"), response);
 }
 
 }  // namespace tessal::site

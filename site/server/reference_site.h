@@ -63,6 +63,7 @@ public:
 private:
     bool BindAll(int base_port);
     bool BindFreeRange();
+    bool AllListening();
     void RegisterEndpoints();
     void Serve(int slot, const httplib::Request& request, httplib::Response& response);
 

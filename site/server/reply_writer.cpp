@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <memory>
 
@@ -78,6 +79,7 @@ private:
 // the same for every body, byte ranges included.
 struct Feeder {
     std::shared_ptr<BodySource> source;
+    std::size_t first_byte = 0;  // where the range sent starts in the source
     std::int64_t cut_after_bytes = -1;
     std::int64_t rate_bytes_per_second = 0;
     StopSignal* stop = nullptr;
@@ -104,7 +106,8 @@ struct Feeder {
         if (stop->raised())
             return false;
         const std::size_t chunk = ChunkFor(length);
-        if (!source->Read(offset, chunk, buffer) || !sink.write(buffer.data(), chunk)) {
+        if (!source->Read(first_byte + offset, chunk, buffer) ||
+            !sink.write(buffer.data(), chunk)) {
             return false;
         }
         sent += static_cast<std::int64_t>(chunk);
@@ -131,30 +134,88 @@ std::shared_ptr<BodySource> SourceOf(Reply& reply) {
     return std::make_shared<TextSource>(std::move(reply.body));
 }
 
+bool ParseNumber(std::string_view text, std::size_t& number) {
+    if (text.empty())
+        return false;
+    const auto* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, number);
+    return stop == end && failure == std::errc();
+}
+
 }  // namespace
 
+RangeAnswer ChooseRange(std::string_view header, std::size_t size, ByteRange& range) {
+    constexpr std::string_view kUnit = "bytes=";
+    if (!header.starts_with(kUnit) || header.find(',') != std::string_view::npos) {
+        return RangeAnswer::kWhole;
+    }
+    header.remove_prefix(kUnit.size());
+    const std::size_t dash = header.find('-');
+    if (dash == std::string_view::npos)
+        return RangeAnswer::kWhole;
+    const std::string_view first = header.substr(0, dash);
+    const std::string_view last = header.substr(dash + 1);
+    std::size_t a = 0;
+    std::size_t b = 0;
+    if (first.empty()) {  // the last b bytes
+        if (!ParseNumber(last, b))
+            return RangeAnswer::kWhole;
+        if (b == 0 || size == 0)
+            return RangeAnswer::kUnsatisfiable;
+        range = {size - std::min(b, size), size - 1};
+        return RangeAnswer::kPart;
+    }
+    if (!ParseNumber(first, a) || (!last.empty() && (!ParseNumber(last, b) || b < a))) {
+        return RangeAnswer::kWhole;
+    }
+    if (a >= size)
+        return RangeAnswer::kUnsatisfiable;
+    range = {a, last.empty() ? size - 1 : std::min(b, size - 1)};
+    return RangeAnswer::kPart;
+}
+
 void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop,
-                httplib::Response& response) {
+                std::string_view range_header, httplib::Response& response) {
     if (fault)
         ApplyFault(reply, *fault);
     for (const auto& [name, value] : reply.headers)
         response.set_header(name, value);
     const bool spoiled = fault && (fault->cut_after_bytes >= 0 || fault->rate_bytes_per_second > 0);
-    if (reply.file.empty() && !spoiled) {
-        response.status = reply.status;
-        response.set_content(reply.body, reply.content_type);
+    const bool whole_file = !reply.file.empty() && reply.status == 200;
+    std::shared_ptr<BodySource> source = SourceOf(reply);
+    response.status = reply.status;
+    ByteRange range{0, source->size() == 0 ? 0 : source->size() - 1};
+    if (whole_file) {
+        response.set_header("Accept-Ranges", "bytes");
+        const RangeAnswer answer = ChooseRange(range_header, source->size(), range);
+        if (answer == RangeAnswer::kUnsatisfiable) {
+            response.status = 416;
+            response.set_header("Content-Range", "bytes */" + std::to_string(source->size()));
+            response.set_content("", reply.content_type);
+            return;
+        }
+        if (answer == RangeAnswer::kPart) {
+            response.status = 206;
+            response.set_header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
+                                                     std::to_string(range.last) + "/" +
+                                                     std::to_string(source->size()));
+        }
+    }
+    // httplib takes an empty provider for one of unknown length: an empty body goes plain.
+    if (source->size() == 0 || (!spoiled && reply.file.empty())) {
+        std::string body;
+        source->Read(0, source->size(), body);
+        response.set_content(body, reply.content_type);
         return;
     }
-    std::shared_ptr<BodySource> source = SourceOf(reply);
-    // Left unset, httplib answers a byte-range request with 206 and the range's bytes.
-    if (reply.status != 200)
-        response.status = reply.status;
     Feeder feeder;
     feeder.source = source;
+    feeder.first_byte = range.first;
     feeder.cut_after_bytes = fault ? fault->cut_after_bytes : -1;
     feeder.rate_bytes_per_second = fault ? fault->rate_bytes_per_second : 0;
     feeder.stop = &stop;
-    response.set_content_provider(source->size(), reply.content_type, std::move(feeder));
+    response.set_content_provider(range.last - range.first + 1, reply.content_type,
+                                  std::move(feeder));
 }
 
 }  // namespace tessal::site

@@ -7,6 +7,7 @@
 #include <httplib.h>
 
 #include <optional>
+#include <string_view>
 
 #include "site/server/fault_rules.h"
 #include "site/server/reply.h"
@@ -14,7 +15,18 @@
 
 namespace tessal::site {
 
+// A byte range asked of a file reply. Several ranges, or a header that does not parse,
+// get the whole file, as a server may answer; a start past the end gets 416.
+struct ByteRange {
+    std::size_t first = 0;
+    std::size_t last = 0;  // inclusive
+};
+enum class RangeAnswer { kWhole, kPart, kUnsatisfiable };
+RangeAnswer ChooseRange(std::string_view header, std::size_t size, ByteRange& range);
+
+// `range_header` is the request's Range header; only a 200 file reply honours it (httplib
+// must not apply it again: the caller clears the request's parsed ranges).
 void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop,
-                httplib::Response& response);
+                std::string_view range_header, httplib::Response& response);
 
 }  // namespace tessal::site

@@ -3,29 +3,10 @@
 #include <json/json.h>
 #include <strings.h>
 
+#include "site/server/site_text.h"
+
 namespace tessal::site {
 namespace {
-
-// Strict enough for the log: a body that is not UTF-8 still travels as base64.
-bool IsUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
-                                   : (lead >> 4) == 0xE  ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 std::string Base64(const std::string& bytes) {
     static constexpr char kAlphabet[] =
@@ -57,7 +38,12 @@ Json::Value ToValue(const RecordedRequest& request) {
     value["host"] = request.host;
     value["port"] = request.port;
     value["method"] = request.method;
-    value["path"] = IsUtf8(request.path) ? request.path : Base64(request.path);
+    // Text that is not UTF-8 goes as base64 under its own name.
+    if (IsUtf8(request.path)) {
+        value["path"] = request.path;
+    } else {
+        value["path_base64"] = Base64(request.path);
+    }
     value["target"] = request.target;
     value["query"] = request.query;
     value["remote_address"] = request.remote_address;
@@ -66,6 +52,8 @@ Json::Value ToValue(const RecordedRequest& request) {
         Json::Value header(Json::arrayValue);
         header.append(name);
         header.append(IsUtf8(text) ? text : Base64(text));
+        if (!IsUtf8(text))
+            header.append("base64");
         headers.append(header);
     }
     value["headers"] = headers;
@@ -73,13 +61,6 @@ Json::Value ToValue(const RecordedRequest& request) {
         value["body"] = request.body;
     value["body_base64"] = Base64(request.body);
     return value;
-}
-
-std::string Write(const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    builder["emitUTF8"] = true;
-    return Json::writeString(builder, value);
 }
 
 }  // namespace
@@ -94,8 +75,16 @@ std::string RecordedRequest::Header(const std::string& name) const {
 
 bool RequestLog::MirrorTo(const std::string& file) {
     std::lock_guard lock(mutex_);
+    mirror_.close();
+    mirror_.clear();
     mirror_.open(file, std::ios::app | std::ios::binary);
     return mirror_.is_open();
+}
+
+void RequestLog::StopMirror() {
+    std::lock_guard lock(mutex_);
+    mirror_.close();
+    mirror_.clear();
 }
 
 std::uint64_t RequestLog::Add(RecordedRequest request) {
@@ -134,14 +123,14 @@ void RequestLog::Clear() {
 }
 
 std::string RequestToJson(const RecordedRequest& request) {
-    return Write(ToValue(request));
+    return CompactJson(ToValue(request));
 }
 
 std::string RequestsToJson(const std::vector<RecordedRequest>& requests) {
     Json::Value list(Json::arrayValue);
     for (const RecordedRequest& request : requests)
         list.append(ToValue(request));
-    return Write(list);
+    return CompactJson(list);
 }
 
 }  // namespace tessal::site

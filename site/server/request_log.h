@@ -32,6 +32,7 @@ class RequestLog {
 public:
     // Also appends each request as one JSON line to `file` (when not empty).
     bool MirrorTo(const std::string& file);
+    void StopMirror();
 
     std::uint64_t Add(RecordedRequest request);
     std::vector<RecordedRequest> Since(std::uint64_t sequence) const;  // those after it

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "site/model/demo_data.h"
+#include "site/model/media_files.h"
 #include "site/model/site_addresses.h"
 #include "site/server/site_state.h"
 #include "site/server/stop_signal.h"
@@ -24,10 +25,10 @@ struct SiteContext {
     std::map<std::string, std::filesystem::path> extra_files;
 
     std::filesystem::path ClipFile(const std::string& clip) const {
-        return media_folder / "clips" / (clip + ".webm");
+        return site::ClipFile(media_folder, clip);
     }
     std::filesystem::path PictureFile(const std::string& picture) const {
-        return media_folder / "pictures" / picture;
+        return site::PictureFile(media_folder, picture);
     }
 };
 

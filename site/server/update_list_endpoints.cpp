@@ -5,14 +5,11 @@
 #include <tinyxml2.h>
 
 #include "common/files/md5.h"
+#include "site/model/media_files.h"
 #include "site/server/endpoints.h"
 
 namespace tessal::site {
 namespace {
-
-bool IsPlainName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
 
 std::filesystem::path UpdateFile(const SiteContext& site, const std::string& file) {
     return std::filesystem::path(site.data.folder) / "updates" / file;
@@ -70,7 +67,7 @@ std::string UpdaterList(const SiteContext& site) {
 
 Reply UpdateFileReply(const SiteContext& site, const SiteRequest& request) {
     const std::string name = request.path.substr(std::string(kUpdateFilePathPrefix).size());
-    if (!IsPlainName(name))
+    if (!IsPlainFileName(name))
         return Reply::Status(404, "not found\n");
     return Reply::File(UpdateFile(site, name), kOctets);
 }

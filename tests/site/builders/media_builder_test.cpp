@@ -89,7 +89,9 @@ protected:
         std::string error;
         ASSERT_TRUE(BuildMedia(data_, folder_.path(), error)) << error;
     }
-    fs::path Clip(std::size_t index) const { return ClipFile(folder_.path(), data_.clips[index]); }
+    fs::path Clip(std::size_t index) const {
+        return ClipFile(folder_.path(), data_.clips[index].name);
+    }
     fs::path Picture(const std::string& name) const { return PictureFile(folder_.path(), name); }
 
     DemoData data_ = TinyData();

@@ -62,7 +62,12 @@ TEST_F(FilesTest, LessonUrlsWithChineseNamesAndQueriesAreFound) {
     EXPECT_EQ(Fetch(encoded_query).status, 200);
     EXPECT_EQ(Fetch(Url(SiteHost::kDownload2, "/lessons/102/sw102-02.tessal?v=2")).status, 200);
     EXPECT_EQ(Fetch(Url(SiteHost::kDownload2, "/lessons/102/sw102-02.tessal")).status, 404);
-    EXPECT_EQ(Fetch(Url(SiteHost::kDownload1, "/lessons/101/../102/x.tessal")).status, 404);
+    EXPECT_EQ(
+        Fetch(Url(SiteHost::kDownload3, UrlEncode("/lessons/101/借贷记账法.tessal", false, "GBK")))
+            .status,
+        200);
+    EXPECT_EQ(Fetch(Url(SiteHost::kDownload1, "/lessons/101/%2E%2E/102/sw102-01.tessal")).status,
+              404);
     EXPECT_EQ(course->lessons.size(), 4u);
 }
 

@@ -90,6 +90,10 @@ TEST_F(LoginTest, ReportHeartbeatAndLogoutFollowTheSign) {
     const std::string m = TextMd5("t=loginu=10001v=1.4");
     EXPECT_EQ(Report("10001", TextMd5("t=loginu=10001v=1.5")), "0");
     EXPECT_EQ(Report("99999", TextMd5("t=loginu=99999v=1.4")), "0");
+    EXPECT_EQ(
+        Post(SiteHost::kClientData, "/ClientDataInterFace.php",
+             "Client=1&type=login&uid=10001&m=" + TextMd5("t=loginu=10001v=") + "&ip=&version="),
+        "0");  // a digest made without the client's version
     const std::string sign = Report("10001", m);
     ASSERT_EQ(sign.rfind("sign", 0), 0u) << sign;
     EXPECT_NE(Report("10001", m), sign);  // every report opens its own session

@@ -31,6 +31,25 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* target) {
 
 }  // namespace
 
+Fetched FetchWith(const std::string& method, const std::string& url, const std::string& body) {
+    Fetched fetched;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetched.body);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 20000L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    if (!body.empty()) {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    }
+    fetched.curl_code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &fetched.status);
+    curl_easy_cleanup(curl);
+    return fetched;
+}
+
 Fetched Fetch(const std::string& url, const std::string& range, bool post, const std::string& body,
               long timeout_ms) {
     Fetched fetched;

@@ -27,6 +27,9 @@ struct Fetched {
 Fetched Fetch(const std::string& url, const std::string& range = "", bool post = false,
               const std::string& body = "", long timeout_ms = 20000);
 
+// Any method, for the control port.
+Fetched FetchWith(const std::string& method, const std::string& url, const std::string& body);
+
 class SiteTest : public ::testing::Test {
 protected:
     void SetUp() override {
