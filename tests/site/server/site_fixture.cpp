@@ -29,32 +29,14 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
-}  // namespace
-
-Fetched FetchWith(const std::string& method, const std::string& url, const std::string& body) {
+// One transfer; `method` empty means GET, or POST when `post`.
+Fetched Perform(const std::string& method, const std::string& url, const std::string& range,
+                bool post, const std::string& body, long timeout_ms) {
     Fetched fetched;
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetched.body);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 20000L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    if (!body.empty()) {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    }
-    fetched.curl_code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &fetched.status);
-    curl_easy_cleanup(curl);
-    return fetched;
-}
-
-Fetched Fetch(const std::string& url, const std::string& range, bool post, const std::string& body,
-              long timeout_ms) {
-    Fetched fetched;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    if (!method.empty())
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetched.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, CollectHeader);
@@ -71,6 +53,17 @@ Fetched Fetch(const std::string& url, const std::string& range, bool post, const
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &fetched.status);
     curl_easy_cleanup(curl);
     return fetched;
+}
+
+}  // namespace
+
+Fetched FetchWith(const std::string& method, const std::string& url, const std::string& body) {
+    return Perform(method, url, "", !body.empty(), body, 20000);
+}
+
+Fetched Fetch(const std::string& url, const std::string& range, bool post, const std::string& body,
+              long timeout_ms) {
+    return Perform("", url, range, post, body, timeout_ms);
 }
 
 }  // namespace tessal::site::test
