@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace tessal::site {
 
@@ -21,7 +20,6 @@ struct Reply {
     std::string body;
     // When set, the body is this file's bytes, read as they are sent (byte ranges honoured).
     std::filesystem::path file;
-    std::vector<std::pair<std::string, std::string>> headers;
 
     static Reply Text(std::string body, std::string content_type = kPlainText) {
         Reply reply;

@@ -178,14 +178,12 @@ void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& 
                 std::string_view range_header, httplib::Response& response) {
     if (fault)
         ApplyFault(reply, *fault);
-    for (const auto& [name, value] : reply.headers)
-        response.set_header(name, value);
     const bool spoiled = fault && (fault->cut_after_bytes >= 0 || fault->rate_bytes_per_second > 0);
-    const bool whole_file = !reply.file.empty() && reply.status == 200;
-    std::shared_ptr<BodySource> source = SourceOf(reply);
+    std::shared_ptr<BodySource> source = SourceOf(reply);  // a missing file becomes a 404
+    const bool file_found = !reply.file.empty() && reply.status == 200;
     response.status = reply.status;
     ByteRange range{0, source->size() == 0 ? 0 : source->size() - 1};
-    if (whole_file) {
+    if (file_found) {
         response.set_header("Accept-Ranges", "bytes");
         const RangeAnswer answer = ChooseRange(range_header, source->size(), range);
         if (answer == RangeAnswer::kUnsatisfiable) {

@@ -25,6 +25,7 @@ protected:
         options.extra_files["/lessons/bench/thousand.tessal"] =
             files_.Write("thousand", Bytes(1000));
         options.extra_files["/lessons/bench/empty.tessal"] = files_.Write("empty", "");
+        options.extra_files["/lessons/bench/gone.tessal"] = files_.path() / "gone";
         return options;
     }
     Fetched Thousand(const std::string& range) {
@@ -79,6 +80,9 @@ TEST_F(RangesTest, OnlyFileRepliesHonourRanges) {
     const Fetched missing = Fetch(Url(SiteHost::kMainSite, "/nothing"), "0-3");
     EXPECT_EQ(missing.status, 404);
     EXPECT_EQ(missing.body, "not found\n");
+    const Fetched gone = Fetch(Url(SiteHost::kDownload1, "/lessons/bench/gone.tessal"), "0-3");
+    EXPECT_EQ(gone.status, 404);  // a file the data names but the disk lacks
+    EXPECT_EQ(gone.body, "not found\n");
 
     FaultRule broken;
     broken.host = "Download1";
