@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/base/system_waits.h"
+
 namespace tessal {
 namespace {
 
@@ -26,6 +28,23 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceOnce) {
     EXPECT_EQ(ReplaceAll("a&b", "&", "&&"), "a&&b");  // resumes after the replacement
     EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
     EXPECT_EQ(ReplaceAll("", "&", "#"), "");
+}
+
+}  // namespace
+}  // namespace tessal
+
+namespace tessal {
+namespace {
+
+// Only a plain whole number in range shortens the system's waits; anything else keeps them.
+TEST(SystemWaits, OnlyAWholeNumberInRangeDividesWaits) {
+    EXPECT_EQ(WaitDivisorOf("10"), 10);
+    EXPECT_EQ(WaitDivisorOf("1000"), 1000);
+    EXPECT_EQ(WaitDivisorOf("1001"), 1);
+    EXPECT_EQ(WaitDivisorOf("0"), 1);
+    EXPECT_EQ(WaitDivisorOf("-5"), 1);
+    EXPECT_EQ(WaitDivisorOf("10ms"), 1);
+    EXPECT_EQ(WaitDivisorOf(""), 1);
 }
 
 }  // namespace
