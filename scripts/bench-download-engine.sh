@@ -45,21 +45,30 @@ now() { date +%s.%N; }
 rate() { awk -v b="$bytes" -v s="$1" -v e="$2" 'BEGIN { printf "%.1f", b / (e - s) / 1e6 }'; }
 fresh() { rm -f "$work/out/"*; sync; }
 
-fresh
-read -r engine_rate engine_size query_us queries < <("$bench" "$library" "$url" "$work/out" big.tessal)
-[[ $engine_size == "$bytes" ]] || { echo "engine: short download" >&2; exit 1; }
-cmp -s "$work/out/big.tessal" "$work/big.tessal" || { echo "engine: wrong bytes" >&2; exit 1; }
+# Three rounds, the tools taking turns, best of each: the line and the disk vary between
+# runs on a shared machine, and turns keep that from favouring one tool.
+engine_rate=0 aria2_rate=0 curl_rate=0 query_us=0 queries=0
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b ? a : b) }'; }
+for round in 1 2 3; do
+  fresh
+  read -r rate_now engine_size query_now queries < <("$bench" "$library" "$url" "$work/out" big.tessal)
+  [[ $engine_size == "$bytes" ]] || { echo "engine: short download" >&2; exit 1; }
+  cmp -s "$work/out/big.tessal" "$work/big.tessal" || { echo "engine: wrong bytes" >&2; exit 1; }
+  engine_rate=$(best "$engine_rate" "$rate_now")
+  [[ $round == 1 ]] && query_us=$query_now
 
-fresh
-start=$(now)
-aria2c --quiet=true --split=1 --max-connection-per-server=1 --file-allocation=none --piece-length=64M \
-  --allow-overwrite=true -d "$work/out" -o big.tessal "$url"
-aria2_rate=$(rate "$start" "$(now)")
+  fresh
+  start=$(now)
+  aria2c --quiet=true --split=1 --max-connection-per-server=1 --file-allocation=none \
+    --piece-length=64M --socket-recv-buffer-size=16M \
+    --allow-overwrite=true -d "$work/out" -o big.tessal "$url"
+  aria2_rate=$(best "$aria2_rate" "$(rate "$start" "$(now)")")
 
-fresh
-start=$(now)
-curl --silent --show-error -o "$work/out/big.tessal" "$url"
-curl_rate=$(rate "$start" "$(now)")
+  fresh
+  start=$(now)
+  curl --silent --show-error -o "$work/out/big.tessal" "$url"
+  curl_rate=$(best "$curl_rate" "$(rate "$start" "$(now)")")
+done
 
 awk -v e="$engine_rate" -v a="$aria2_rate" -v c="$curl_rate" -v q="$query_us" -v n="$queries" \
     -v size="$size_mib" 'BEGIN {
