@@ -17,10 +17,10 @@ aria2::KeyVals SessionOptions(const EngineSettingsSnapshot& settings) {
     return options;
 }
 
-aria2::KeyVals TaskOptions(const TaskSpec& spec, const EngineSettingsSnapshot& settings) {
+aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnapshot& settings) {
     aria2::KeyVals options = {
-        {"dir", spec.folder},
-        {"out", spec.file_name},
+        {"dir", request.folder},
+        {"out", request.file_name},
         // Resume from the partial file and its control file; never rename, never
         // overwrite: the client finds and moves the file by the name it gave.
         {"continue", "true"},

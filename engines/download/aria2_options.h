@@ -15,7 +15,7 @@ inline constexpr int kMaxTries = 3;
 inline constexpr int kRetryWaitSeconds = 1;
 
 aria2::KeyVals SessionOptions(const EngineSettingsSnapshot& settings);
-aria2::KeyVals TaskOptions(const TaskSpec& spec, const EngineSettingsSnapshot& settings);
+aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnapshot& settings);
 aria2::KeyVals SpeedLimitOptions(std::int64_t bytes_per_second);
 
 }  // namespace tessal::xldl

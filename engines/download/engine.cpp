@@ -39,7 +39,7 @@ Aria2State StateOf(aria2::DownloadStatus status, const Task& task) {
             return Aria2State::kPaused;
         case aria2::DOWNLOAD_COMPLETE: {
             std::error_code error;
-            const bool present = std::filesystem::is_regular_file(task.spec.FilePath(), error);
+            const bool present = std::filesystem::is_regular_file(task.request.FilePath(), error);
             return present ? Aria2State::kComplete : Aria2State::kFailed;
         }
         default:
@@ -130,7 +130,7 @@ void Engine::AddPendingTasks() {
         if (task->deleted || task->stop_requested)
             continue;
         const auto same_file = [&](const Added& added) {
-            return added.task->spec.FilePath() == task->spec.FilePath();
+            return added.task->request.FilePath() == task->request.FilePath();
         };
         if (std::any_of(added_.begin(), added_.end(), same_file) || !AddToAria2(task)) {
             if (task->state != Aria2State::kFailed)
@@ -142,8 +142,8 @@ void Engine::AddPendingTasks() {
 
 bool Engine::AddToAria2(const std::shared_ptr<Task>& task) {
     aria2::A2Gid gid = 0;
-    const auto options = TaskOptions(task->spec, EngineSettings::Instance().Snapshot());
-    if (aria2::addUri(session_, &gid, {task->spec.url}, options) != 0) {
+    const auto options = TaskOptions(task->request, EngineSettings::Instance().Snapshot());
+    if (aria2::addUri(session_, &gid, {task->request.url}, options) != 0) {
         task->error_code = -1;
         task->state = Aria2State::kFailed;
         return false;

@@ -46,10 +46,10 @@ XLDL_EXPORT XlTaskHandle XL_CreateTask(const XlTaskParam* param) {
     const auto engine = CurrentEngine();
     if (param == nullptr || !engine)
         return nullptr;
-    auto spec = tessal::xldl::SpecFromParam(*param);
-    if (spec.url.empty() || spec.file_name.empty() || spec.folder.empty())
+    auto request = tessal::xldl::RequestFromParam(*param);
+    if (request.url.empty() || request.file_name.empty() || request.folder.empty())
         return nullptr;
-    return tessal::xldl::TaskTable::HandleOf(*engine->tasks().Add(std::move(spec)));
+    return tessal::xldl::TaskTable::HandleOf(*engine->tasks().Add(std::move(request)));
 }
 
 XLDL_EXPORT XlBool XL_DeleteTask(XlTaskHandle handle) {
@@ -116,12 +116,13 @@ XLDL_EXPORT void XL_SetUploadSpeedLimit(std::int32_t, std::int32_t) {}
 XLDL_EXPORT XlBool XL_DelTempFile(const XlTaskParam* param) {
     if (param == nullptr)
         return 0;
-    const auto spec = tessal::xldl::SpecFromParam(*param);
-    if (spec.file_name.empty() || spec.folder.empty())
+    const auto request = tessal::xldl::RequestFromParam(*param);
+    if (request.file_name.empty() || request.folder.empty())
         return 0;
     const auto engine = CurrentEngine();
-    return tessal::xldl::RemoveTempFiles(spec.FilePath(), engine ? &engine->tasks() : nullptr) ? 1
-                                                                                               : 0;
+    return tessal::xldl::RemoveTempFiles(request.FilePath(), engine ? &engine->tasks() : nullptr)
+               ? 1
+               : 0;
 }
 #endif
 

@@ -11,7 +11,7 @@
 
 namespace tessal::xldl {
 
-struct TaskSpec {
+struct TaskRequest {
     std::string url;        // as given, already percent-encoded by the client
     std::string file_name;  // UTF-8
     std::string folder;     // UTF-8
@@ -31,10 +31,11 @@ enum class Aria2State : int {
 };
 
 struct Task {
-    Task(std::uint64_t task_id, TaskSpec task_spec) : id(task_id), spec(std::move(task_spec)) {}
+    Task(std::uint64_t task_id, TaskRequest task_request)
+        : id(task_id), request(std::move(task_request)) {}
 
     const std::uint64_t id;
-    const TaskSpec spec;
+    const TaskRequest request;
 
     // Set by client calls.
     std::atomic<bool> start_requested{false};

@@ -7,13 +7,13 @@
 
 namespace tessal::xldl {
 
-TaskSpec SpecFromParam(const XlTaskParam& param) {
-    TaskSpec spec;
-    spec.url = Utf8FromField(param.url, std::size(param.url));
-    spec.file_name = Utf8FromField(param.file_name, std::size(param.file_name));
-    spec.folder = Utf8FromField(param.save_folder, std::size(param.save_folder));
-    spec.file_name_wide = WideFromUtf8(spec.file_name);
-    return spec;
+TaskRequest RequestFromParam(const XlTaskParam& param) {
+    TaskRequest request;
+    request.url = Utf8FromField(param.url, std::size(param.url));
+    request.file_name = Utf8FromField(param.file_name, std::size(param.file_name));
+    request.folder = Utf8FromField(param.save_folder, std::size(param.save_folder));
+    request.file_name_wide = WideFromUtf8(request.file_name);
+    return request;
 }
 
 void FillInfo(const Task& task, XlTaskInfo& info) {
@@ -22,7 +22,7 @@ void FillInfo(const Task& task, XlTaskInfo& info) {
     const std::int64_t completed = task.completed_bytes.load();
     info.status = status;
     info.fail_code = status == kXlFailed ? task.error_code.load() : 0;
-    CopyToField(task.spec.file_name_wide, info.file_name, std::size(info.file_name));
+    CopyToField(task.request.file_name_wide, info.file_name, std::size(info.file_name));
     info.total_size = total;
     info.downloaded_size = completed;
     if (status == kXlComplete) {

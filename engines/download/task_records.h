@@ -7,7 +7,7 @@
 
 namespace tessal::xldl {
 
-TaskSpec SpecFromParam(const XlTaskParam& param);
+TaskRequest RequestFromParam(const XlTaskParam& param);
 // Fills the fields the engine knows; leaves the client's presets of the others alone.
 void FillInfo(const Task& task, XlTaskInfo& info);
 

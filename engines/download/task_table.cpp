@@ -17,8 +17,8 @@ bool WillWrite(const Task& task) {
 
 }  // namespace
 
-std::shared_ptr<Task> TaskTable::Add(TaskSpec spec) {
-    auto task = std::make_shared<Task>(next_task_id.fetch_add(1), std::move(spec));
+std::shared_ptr<Task> TaskTable::Add(TaskRequest request) {
+    auto task = std::make_shared<Task>(next_task_id.fetch_add(1), std::move(request));
     const std::lock_guard lock(mutex_);
     tasks_.emplace(task->id, task);
     return task;
@@ -34,7 +34,7 @@ std::shared_ptr<Task> TaskTable::Find(const void* handle) const {
 bool TaskTable::FileInUse(const std::filesystem::path& file) const {
     const std::lock_guard lock(mutex_);
     for (const auto& [id, task] : tasks_) {
-        if (WillWrite(*task) && task->spec.FilePath() == file)
+        if (WillWrite(*task) && task->request.FilePath() == file)
             return true;
     }
     return false;

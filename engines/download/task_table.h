@@ -16,7 +16,7 @@ namespace tessal::xldl {
 
 class TaskTable {
 public:
-    std::shared_ptr<Task> Add(TaskSpec spec);
+    std::shared_ptr<Task> Add(TaskRequest request);
     std::shared_ptr<Task> Find(const void* handle) const;
     // True when a task not yet released by aria2 uses this file.
     bool FileInUse(const std::filesystem::path& file) const;
