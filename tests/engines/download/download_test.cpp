@@ -103,6 +103,23 @@ TEST_F(EngineTest, AConnectionCutOnEveryTryEndsFailedNeverComplete) {
     EXPECT_NE(FileMd5(Saved()), lesson_md5_);
 }
 
+// A line that drops once mid-transfer: the engine tries again, from where it stopped.
+TEST_F(EngineTest, ACutThatRecoversOnTheNextTryCompletesTheRightFile) {
+    site::FaultRule rule;
+    rule.host = "Download1";
+    rule.path = kLessonPath;
+    rule.cut_after_bytes = 300000;
+    rule.times = 1;
+    site_->faults().Add(rule);
+
+    XlTaskHandle task = StartTask(LessonUrl());
+    const auto seen = PollUntilStatus(task, kXlComplete, 20s);
+    EXPECT_EQ(seen.back(), kXlComplete);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), kXlFailed), 0);
+    EXPECT_EQ(FileMd5(Saved()), lesson_md5_);
+    EXPECT_GE(site_->requests().To("Download1", kLessonPath).size(), 2U);
+}
+
 TEST_F(EngineTest, AMissingFileEndsFailed) {
     XlTaskHandle task =
         StartTask(site_->urls().HostUrl(SiteHost::kDownload1) + "/lessons/900/missing.tessal");
