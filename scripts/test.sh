@@ -12,6 +12,7 @@ if [[ ${1:-} == --sanitize ]]; then
   shift
   build=${TESSAL_SANITIZE_BUILD_DIR:-$root/build-sanitize}
   options+=(-DTESSAL_SANITIZE=ON -DTESSAL_BUILD_BENCH=OFF)
+  export LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0"
 fi
 
 bash "$root/scripts/install-deps.sh"

@@ -1,0 +1,64 @@
+#include "client/download/download_engine.h"
+
+#include <string>
+#include <utility>
+
+#include "common/base/trace.h"
+#include "common/log/daily_log.h"
+
+namespace tessal {
+
+DownloadEngine::DownloadEngine(std::filesystem::path program_folder)
+    : program_folder_(std::move(program_folder)) {}
+
+// The engine runs threads inside the library; unloading it under them would crash.
+DownloadEngine::~DownloadEngine() {
+    Stop();
+}
+
+bool DownloadEngine::Start(DailyLog& log) {
+    if (initialised_.load()) {
+        return true;
+    }
+    if (Initialise()) {
+        initialised_.store(true);
+        return true;
+    }
+    log.Write(kEngineInitFailedLog);
+    Discard();
+    return false;
+}
+
+bool DownloadEngine::Initialise() {
+    if (wrapper_ == nullptr) {
+        std::string error;
+        wrapper_ = DownWrapper::Load(program_folder_, error);
+        if (wrapper_ == nullptr) {
+            Trace(error);
+            return false;
+        }
+    }
+    return wrapper_->XL_Init != nullptr && wrapper_->XL_Init() != 0;
+}
+
+// After a failed start: end whatever the engine began and unload it.
+void DownloadEngine::Discard() {
+    if (wrapper_ != nullptr && wrapper_->XL_UnInit != nullptr) {
+        wrapper_->XL_UnInit();
+    }
+    wrapper_.reset();
+}
+
+void DownloadEngine::Stop() {
+    // The shutdown routine may run twice; only the first run releases the engine.
+    if (!initialised_.exchange(false)) {
+        return;
+    }
+    const XlTaskHandle task = current_task_.exchange(nullptr);
+    if (task != nullptr && wrapper_->XL_DeleteTask != nullptr) {
+        wrapper_->XL_DeleteTask(task);
+    }
+    Discard();
+}
+
+}  // namespace tessal

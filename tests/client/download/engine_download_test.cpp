@@ -1,0 +1,128 @@
+// Lesson downloads through DownWrapper with the real engine, copied into a temporary
+// program folder, against a reference site of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "client/download/download_engine.h"
+#include "common/base/text_codec.h"
+#include "common/files/md5.h"
+#include "common/log/daily_log.h"
+#include "site/server/reference_site.h"
+#include "tests/client/download/engine_folder.h"
+
+namespace tessal::test {
+namespace {
+
+constexpr auto kDownloadTimeout = std::chrono::seconds(60);
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+template <std::size_t N>
+void CopyWide(char16_t (&target)[N], const std::string& utf8) {
+    const std::u16string wide = WideFromUtf8(utf8);
+    const std::size_t length = std::min(wide.size(), N - 1);
+    std::copy_n(wide.begin(), length, target);
+    target[length] = u'\0';
+}
+
+// The task record as the download center fills it.
+std::unique_ptr<XlTaskParam> TaskParam(const std::string& url, const std::string& file_name,
+                                       const std::filesystem::path& folder) {
+    auto param = std::make_unique<XlTaskParam>();
+    CopyWide(param->url, url);
+    CopyWide(param->file_name, file_name);
+    CopyWide(param->save_folder, folder.string());
+    param->reserved5 = 5;
+    param->resume = 1;
+    return param;
+}
+
+class EngineDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site::SiteOptions options = site::DefaultSiteOptions();
+        options.base_port = 0;
+        site_ = std::make_unique<site::ReferenceSite>(options);
+        std::string error;
+        ASSERT_TRUE(site_->Start(error)) << error;
+        course_ = &site_->data().courses.front();
+        lesson_ = &course_->lessons.front();
+    }
+    void TearDown() override { site_->Stop(); }
+
+    std::string ClipMd5() const {
+        return FileMd5(site::DefaultSiteOptions().media_folder / "clips" /
+                       (lesson_->clip + ".webm"));
+    }
+
+    // Creates, starts and polls one task as the download worker does, once per
+    // interval; the statuses seen, ending at the first 4 or 1 or at the timeout.
+    std::vector<int> Download(DownloadEngine& engine) {
+        DownWrapper& xl = *engine.wrapper();
+        const auto param =
+            TaskParam(site_->urls().LessonUrl(*course_, *lesson_), lesson_->file, saves_.path());
+        const XlTaskHandle task = xl.XL_CreateTask(param.get());
+        engine.SetCurrentTask(task);
+        xl.XL_StartTask(task);
+        std::vector<int> statuses;
+        const auto deadline = std::chrono::steady_clock::now() + kDownloadTimeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            XlTaskInfo info{};
+            info.status = kXlPaused;
+            xl.XL_QueryTaskInfoEx(task, &info);
+            statuses.push_back(info.status);
+            if (info.status == kXlComplete || info.status == kXlFailed) {
+                break;
+            }
+            std::this_thread::sleep_for(kPollInterval);
+        }
+        return statuses;
+    }
+
+    std::unique_ptr<site::ReferenceSite> site_;
+    const site::Course* course_ = nullptr;
+    const site::Lesson* lesson_ = nullptr;
+    TempFolder saves_;
+    TempFolder log_folder_;
+    DailyLog log_{log_folder_.path()};
+};
+
+// Only the states of a task left running: starting, downloading, complete.
+void ExpectCleanRun(const std::vector<int>& statuses) {
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), kXlComplete) << "after " << statuses.size() << " queries";
+    const auto unexpected = std::find_if(statuses.begin(), statuses.end(), [](int status) {
+        return status != kXlStarting && status != kXlDownloading && status != kXlComplete;
+    });
+    EXPECT_EQ(unexpected, statuses.end()) << "status " << *unexpected;
+}
+
+TEST_F(EngineDownloadTest, ALessonDownloadsCompleteWithTheServedBytes) {
+    EngineFolder folder(TESSAL_ENGINE);
+    DownloadEngine engine(folder.path());
+    ASSERT_TRUE(engine.Start(log_));
+    ASSERT_NE(engine.wrapper()->XL_QueryTaskInfoEx, nullptr);
+    ExpectCleanRun(Download(engine));
+    EXPECT_EQ(FileMd5(saves_.path() / lesson_->file), ClipMd5());
+    engine.Stop();
+    EXPECT_EQ(engine.current_task(), nullptr);
+}
+
+TEST_F(EngineDownloadTest, AnEngineWithoutDelTempFileStillDownloads) {
+    EngineFolder folder(TESSAL_ENGINE_WITHOUT_DELTEMPFILE);
+    DownloadEngine engine(folder.path());
+    ASSERT_TRUE(engine.Start(log_));
+    EXPECT_EQ(engine.wrapper()->XL_DelTempFile, nullptr);
+    ExpectCleanRun(Download(engine));
+    EXPECT_EQ(FileMd5(saves_.path() / lesson_->file), ClipMd5());
+}
+
+}  // namespace
+}  // namespace tessal::test

@@ -1,0 +1,74 @@
+#pragma once
+
+// An initialised engine and a reference site serving one lesson of random bytes.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/files/md5.h"
+#include "site/server/reference_site.h"
+#include "tests/engines/download/engine_library.h"
+#include "tests/support/temp_folder.h"
+
+namespace tessal::xldl::test {
+
+inline constexpr const char* kLessonPath = "/lessons/900/kj900-01.tessal";
+inline constexpr std::size_t kLessonBytes = 6 * 1024 * 1024;
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(Library().module, nullptr) << ::dlerror();
+        std::mt19937_64 random(42);
+        std::string bytes(kLessonBytes, '\0');
+        for (auto& byte : bytes)
+            byte = static_cast<char>(random());
+        lesson_ = served_.Write("lesson.tessal", bytes);
+        lesson_md5_ = FileMd5(lesson_);
+        site::SiteOptions options = site::DefaultSiteOptions();
+        options.base_port = 0;
+        options.extra_files[kLessonPath] = lesson_;
+        site_ = std::make_unique<site::ReferenceSite>(options);
+        std::string error;
+        ASSERT_TRUE(site_->Start(error)) << error;
+        ASSERT_EQ(Library().init(), 1);
+    }
+
+    void TearDown() override {
+        Library().uninit();
+        if (site_)
+            site_->Stop();
+    }
+
+    std::string LessonUrl() const {
+        return site_->urls().HostUrl(SiteHost::kDownload1) + kLessonPath;
+    }
+    std::filesystem::path Saved() const { return folder_.path() / "kj900-01.tessal"; }
+    std::filesystem::path ControlFile() const { return folder_.path() / "kj900-01.tessal.aria2"; }
+
+    XlTaskHandle StartTask(const std::string& url) {
+        const auto param = TaskParam(url, "kj900-01.tessal", folder_.path());
+        XlTaskHandle task = Library().create(param.get());
+        EXPECT_NE(task, nullptr);
+        Library().start(task);
+        return task;
+    }
+
+    void Throttle(std::int64_t bytes_per_second, int times) {
+        site::FaultRule rule;
+        rule.host = "Download1";
+        rule.path = kLessonPath;
+        rule.rate_bytes_per_second = bytes_per_second;
+        rule.times = times;
+        site_->faults().Add(rule);
+    }
+
+    TempFolder served_;
+    TempFolder folder_;
+    std::filesystem::path lesson_;
+    std::string lesson_md5_;
+    std::unique_ptr<site::ReferenceSite> site_;
+};
+
+}  // namespace tessal::xldl::test
