@@ -1,5 +1,7 @@
 #include "site/server/reference_site.h"
 
+#include <sys/socket.h>
+
 #include <random>
 
 #include "site/server/endpoints.h"
@@ -15,6 +17,14 @@ constexpr int kLastRandomPort = 60000;
 constexpr int kBindAttempts = 40;
 constexpr std::size_t kThreadsPerHost = 6;
 constexpr std::size_t kMaxBodyBytes = 8 * 1024 * 1024;
+
+// httplib's default also sets SO_REUSEPORT, with which a second site (a parallel test,
+// a second demo) binds the same port and the kernel shares the connections between the
+// two. A port must belong to one site, so only quick reuse after a stop is allowed.
+void ExclusivePortOptions(socket_t sock) {
+    int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
 
 // Whether the request this worker thread is answering reached the site's own handler.
 thread_local bool served_on_this_thread = false;
@@ -130,6 +140,7 @@ bool ReferenceSite::BindAll(int base_port) {
     servers_.clear();
     for (int slot = 0; slot < kPortCount; ++slot) {
         auto server = std::make_unique<httplib::Server>();
+        server->set_socket_options(ExclusivePortOptions);
         if (!server->bind_to_port(kLoopbackAddress, base_port + slot)) {
             servers_.clear();
             return false;

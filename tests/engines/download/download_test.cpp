@@ -17,8 +17,9 @@ TEST_F(EngineTest, DownloadsTheWholeFileStartingThenDownloadingThenComplete) {
 
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), kXlStarting);
-    EXPECT_EQ(seen, (std::vector<int>{kXlStarting, kXlDownloading, kXlComplete}));
     const XlTaskInfo info = Query(task);
+    EXPECT_EQ(seen, (std::vector<int>{kXlStarting, kXlDownloading, kXlComplete}))
+        << "fail code " << info.fail_code;
     EXPECT_EQ(info.total_size, static_cast<std::int64_t>(kLessonBytes));
     EXPECT_EQ(info.progress, 1.0F);
     EXPECT_EQ(std::u16string(info.file_name), u"kj900-01.tessal");

@@ -73,5 +73,18 @@ TEST_F(ControlTest, RefusedOversizedFormsAreStillRecorded) {
     EXPECT_TRUE(site_->state().Questions().empty());
 }
 
+// A port belongs to one site: a second one on the same ports (a parallel test, a second
+// demo) must not start and silently take half of the first one's connections.
+TEST_F(ControlTest, ASecondSiteOnTheSamePortsDoesNotStart) {
+    SiteOptions options = DefaultSiteOptions();
+    options.base_port = site_->addresses().base_port();
+    ReferenceSite second(options);
+    std::string error;
+    EXPECT_FALSE(second.Start(error));
+    EXPECT_FALSE(error.empty());
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(Send("GET", "/sessions", "").body, "[]");
+}
+
 }  // namespace
 }  // namespace tessal::site::test
