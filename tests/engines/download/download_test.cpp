@@ -1,6 +1,9 @@
 // Downloads as the client runs them: complete, paused and resumed, deleted, failed.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "tests/engines/download/engine_fixture.h"
 #include "tests/support/refused_port.h"
@@ -9,6 +12,28 @@ namespace tessal::xldl::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Lowers this process's file size limit for a test; writes past it fail with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_signal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_signal_)(int) = SIG_DFL;
+};
 
 TEST_F(EngineTest, DownloadsTheWholeFileStartingThenDownloadingThenComplete) {
     Throttle(4 * 1024 * 1024, 1);  // long enough for the poll to see it running
@@ -132,6 +157,17 @@ TEST_F(EngineTest, AHostThatIsDownEndsFailed) {
     const tessal::test::RefusedPort down;
     XlTaskHandle task = StartTask(down.Url(kLessonPath));
     EXPECT_EQ(PollUntilStatus(task, kXlFailed, 15s).back(), kXlFailed);
+}
+
+// A disk that fills up mid-lesson. The process's file size limit stands in for it: the
+// engine's writes past 1 MiB fail as they would on a full disk.
+TEST_F(EngineTest, ADiskThatFillsUpEndsFailedNeverComplete) {
+    const FileSizeLimit full_disk(1024 * 1024);
+    XlTaskHandle task = StartTask(LessonUrl());
+    const auto seen = PollUntilStatus(task, kXlFailed, 15s);
+    EXPECT_EQ(seen.back(), kXlFailed);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), kXlComplete), 0);
+    EXPECT_NE(Query(task).fail_code, 0);
 }
 
 }  // namespace

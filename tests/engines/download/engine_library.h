@@ -26,6 +26,10 @@ struct EngineLibrary {
         Resolve(query, "XL_QueryTaskInfoEx");
         Resolve(del_temp_file, "XL_DelTempFile");
         Resolve(parse_thunder, "XL_ParseThunderPrivateUrl");
+        Resolve(set_speed_limit, "XL_SetSpeedLimit");
+        Resolve(set_proxy, "XL_SetProxy");
+        Resolve(set_user_agent, "XL_SetUserAgent");
+        Resolve(file_size_of_url, "XL_GetFileSizeWithUrl");
     }
     // Never unloaded: a library that leaves a thread behind would crash here instead of
     // failing its test.
@@ -47,6 +51,10 @@ struct EngineLibrary {
     XL_QueryTaskInfoEx_t* query = nullptr;
     XL_DelTempFile_t* del_temp_file = nullptr;
     XL_ParseThunderPrivateUrl_t* parse_thunder = nullptr;
+    XL_SetSpeedLimit_t* set_speed_limit = nullptr;
+    XL_SetProxy_t* set_proxy = nullptr;
+    XL_SetUserAgent_t* set_user_agent = nullptr;
+    XL_GetFileSizeWithUrl_t* file_size_of_url = nullptr;
 };
 
 inline EngineLibrary& Library() {
