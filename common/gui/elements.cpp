@@ -1,0 +1,89 @@
+#include "common/gui/elements.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace tessal::gui {
+
+QWidget* FindElement(const QWidget* window, int id) {
+    if (window == nullptr)
+        return nullptr;
+    const auto children = window->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (ElementId(child) == id)
+            return child;
+    }
+    return nullptr;
+}
+
+int ElementId(const QObject* element) {
+    if (element == nullptr)
+        return 0;
+    bool ok = false;
+    const int id = element->property(kIdProperty).toInt(&ok);
+    return ok ? id : 0;
+}
+
+void ShowElements(const QWidget* window, std::initializer_list<int> ids, bool visible) {
+    for (const int id : ids) {
+        if (QWidget* element = FindElement(window, id))
+            element->setVisible(visible);
+    }
+}
+
+QString ElementText(const QWidget* element) {
+    if (const auto* label = qobject_cast<const QLabel*>(element))
+        return label->text();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(element))
+        return edit->text();
+    if (const auto* text_edit = qobject_cast<const QTextEdit*>(element))
+        return text_edit->toPlainText();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(element))
+        return plain->toPlainText();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(element))
+        return button->text();
+    return {};
+}
+
+void SetElementText(QWidget* element, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(element))
+        label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(element))
+        edit->setText(text);
+    else if (auto* text_edit = qobject_cast<QTextEdit*>(element))
+        text_edit->setPlainText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(element))
+        plain->setPlainText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(element))
+        button->setText(text);
+}
+
+bool IsChecked(const QWidget* element) {
+    const auto* button = qobject_cast<const QAbstractButton*>(element);
+    return button != nullptr && button->isCheckable() && button->isChecked();
+}
+
+void SetChecked(QWidget* element, bool checked) {
+    if (auto* button = qobject_cast<QAbstractButton*>(element); button && button->isCheckable())
+        button->setChecked(checked);
+}
+
+void SetTextColour(QWidget* element, const QColor& colour) {
+    if (element == nullptr)
+        return;
+    QPalette palette = element->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::Text, colour);
+    element->setPalette(palette);
+}
+
+QColor ColourFromBgr(unsigned bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+}  // namespace tessal::gui

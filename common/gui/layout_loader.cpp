@@ -1,0 +1,25 @@
+#include "common/gui/layout_loader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUiLoader>
+
+namespace tessal::gui {
+
+QWidget* LoadLayout(const QString& path, QWidget* parent, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error != nullptr)
+            *error = path + ": " + file.errorString();
+        return nullptr;
+    }
+    QUiLoader loader;
+    // Layouts name images relative to the program folder, which is the current folder.
+    loader.setWorkingDirectory(QDir::current());
+    QWidget* window = loader.load(&file, parent);
+    if (window == nullptr && error != nullptr)
+        *error = path + ": " + loader.errorString();
+    return window;
+}
+
+}  // namespace tessal::gui

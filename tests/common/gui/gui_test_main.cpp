@@ -1,0 +1,17 @@
+// The toolkit's tests need one application object for the whole run; they draw on the
+// offscreen platform unless the environment names another.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "common/gui/toolkit_setup.h"
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    tessal::gui::SetUpToolkit();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
