@@ -1,0 +1,55 @@
+#include "client/shell/login_service.h"
+
+#include "client/shell/user_info.h"
+#include "common/net/http_client.h"
+
+namespace tessal::client {
+
+LoginService::LoginService(LoginContext context, Session& session, SessionReporter& reporter)
+    : context_(std::move(context)), session_(session), reporter_(reporter) {}
+
+std::string LoginService::Login(const std::string& account, const std::string& password,
+                                int channel) {
+    const LoginForm form{account,
+                         password,
+                         context_.machine_id,
+                         context_.os_name,
+                         context_.screen_height,
+                         context_.screen_width};
+    const HttpPost post = LoginPost(context_.site, channel, LoginFormText(form));
+    const std::string raw = SendRequest(post.url, post.body, "", HttpMethod::kPost);
+    if (!IsLoginReply(raw)) {
+        if (context_.log != nullptr)
+            context_.log->Write("loginCheck:" + raw);
+        return {};
+    }
+    const LoginReply reply = ParseLoginReply(raw);
+    if (reply.msg != kLoginSuccess)
+        return reply.msg;
+    if (reply.uid.empty())
+        return kUidMissing;
+    // A second client of the same account is refused before this one reports anything:
+    // the running client's session stays the only one.
+    if (context_.claim_account && !context_.claim_account(account))
+        return kAlreadyLoggedIn;
+    return Accept(reply, account, password);
+}
+
+std::string LoginService::Accept(const LoginReply& reply, const std::string& account,
+                                 const std::string& password) {
+    SessionRecord record{account,     password,  reply.loginname, reply.truename, reply.grade,
+                         reply.email, reply.uid, reply.hd,        reply.dqdate,   {}};
+    if (record.hd.empty())
+        record.hd = context_.machine_id;
+    if (record.dqdate.empty())
+        record.dqdate = "00000000";
+    session_.Fill(record);
+    WriteUserId(context_.program_folder / kUserInfoFileName, reply.uid);
+    if (!record.hd.empty() && !reply.grade.empty() && !reply.dqdate.empty())
+        reporter_.Start(reply.uid);
+    std::error_code ignored;
+    std::filesystem::create_directories(context_.program_folder / "User" / account, ignored);
+    return kLoginSuccess;
+}
+
+}  // namespace tessal::client

@@ -1,0 +1,70 @@
+#include "client/shell/session_reporter.h"
+
+#include "client/shell/login_protocol.h"
+#include "common/base/system_waits.h"
+#include "common/net/http_client.h"
+#include "common/net/public_ip.h"
+
+namespace tessal::client {
+namespace {
+
+constexpr std::chrono::milliseconds kHeartbeatInterval{180000};
+// Short enough that the client's end never waits long on a report in flight.
+constexpr HttpTimeouts kReportTimeouts{5000, 10000};
+
+}  // namespace
+
+SessionReporter::SessionReporter(SiteSettings site, Session& session)
+    : site_(std::move(site)), session_(session) {}
+
+SessionReporter::~SessionReporter() {
+    Stop();
+}
+
+void SessionReporter::Start(const std::string& uid) {
+    Stop();
+    std::lock_guard lock(mutex_);
+    stopping_ = false;
+    thread_ = std::thread([this, uid] { Run(uid); });
+}
+
+void SessionReporter::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+bool SessionReporter::running() const {
+    std::lock_guard lock(mutex_);
+    return thread_.joinable() && !stopping_;
+}
+
+// The IP is sent even when the lookup found none. Without a sign nothing follows.
+void SessionReporter::Run(std::string uid) {
+    std::string ip;
+    std::string place;
+    LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(),
+                   kReportTimeouts);
+    const HttpPost report = LoginReportPost(site_, uid, ip);
+    const std::string reply =
+        SendRequest(report.url, report.body, "", HttpMethod::kPost, kReportTimeouts);
+    if (!IsSessionSign(reply))
+        return;
+    session_.SetSign(reply);
+    while (WaitOrStop(SystemWait(kHeartbeatInterval))) {
+        const HttpPost heartbeat = HeartbeatPost(site_, uid, reply);
+        SendRequest(heartbeat.url, heartbeat.body, "", HttpMethod::kPost, kReportTimeouts);
+    }
+}
+
+// True when the wait ran out, false when Stop came first.
+bool SessionReporter::WaitOrStop(std::chrono::milliseconds wait) {
+    std::unique_lock lock(mutex_);
+    return !wake_.wait_for(lock, wait, [this] { return stopping_; });
+}
+
+}  // namespace tessal::client

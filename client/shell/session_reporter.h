@@ -1,0 +1,41 @@
+#pragma once
+
+// After a login: the login report (public IP and digest to the client data host), which
+// answers with the session sign, then a heartbeat every three minutes until the client
+// ends. One worker thread; Stop ends it without waiting out a heartbeat interval.
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "client/shell/session.h"
+#include "common/settings/site_settings.h"
+
+namespace tessal::client {
+
+class SessionReporter {
+public:
+    SessionReporter(SiteSettings site, Session& session);
+    ~SessionReporter();  // stops
+    SessionReporter(const SessionReporter&) = delete;
+    SessionReporter& operator=(const SessionReporter&) = delete;
+
+    // Starts reporting the session of `uid`; a running report ends first.
+    void Start(const std::string& uid);
+    void Stop();
+    bool running() const;
+
+private:
+    void Run(std::string uid);
+    bool WaitOrStop(std::chrono::milliseconds wait);
+
+    const SiteSettings site_;
+    Session& session_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace tessal::client

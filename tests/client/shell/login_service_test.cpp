@@ -1,0 +1,154 @@
+// Logins against the reference site on each channel, the failures a member can meet,
+// and the session reports that follow a login.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "client/shell/user_info.h"
+#include "common/base/system_waits.h"
+#include "common/base/text_helpers.h"
+#include "common/files/md5.h"
+#include "common/settings/ini_file.h"
+#include "tests/client/shell/session_fixture.h"
+
+namespace tessal::client::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Heartbeats every 180 ms instead of 180 s: the divisor is read once, at the first wait.
+const bool kShortWaits = ::setenv(kWaitDivisorVariable, "1000", 1) == 0;
+
+class LoginServiceTest : public SessionTest {
+protected:
+    std::string UserId() const {
+        return ReadProfileString(folder_.path() / kUserInfoFileName, kLoginSection, "userid", "");
+    }
+    // Waits until `done` holds, for at most five seconds.
+    template <typename Done>
+    static bool Eventually(Done done) {
+        for (int i = 0; i < 500 && !done(); ++i)
+            std::this_thread::sleep_for(10ms);
+        return done();
+    }
+};
+
+TEST_F(LoginServiceTest, EachChannelLogsInAndFillsTheSession) {
+    const std::vector<std::pair<int, std::pair<std::string, std::string>>> channels = {
+        {1, {"MainSite", "/pc_player/videoAPI/LOGIN.aspx"}},
+        {2, {"VideoApi", "/videoAPI/LOGIN.aspx"}},
+        {3, {"ClientData", "/ClientDataInterFace.php"}}};
+    for (const auto& [channel, where] : channels) {
+        EXPECT_EQ(Service().Login("学员小李", "学习123", channel), kLoginSuccess) << channel;
+        std::string body;
+        for (const auto& request : site_->requests().To(where.first, where.second)) {
+            if (!request.body.starts_with("Client=1&type=login&"))  // the login report
+                body = request.body;
+        }
+        ASSERT_FALSE(body.empty()) << channel;
+        // The account as percent-escaped UTF-8; the system name with its blanks.
+        const std::string account = "loginname=%E5%AD%A6%E5%91%98%E5%B0%8F%E6%9D%8E";
+        const std::string separator = channel == 3 ? "#" : "&";
+        EXPECT_NE(body.find(account + separator + "pwd="), std::string::npos) << body;
+        EXPECT_NE(body.find("System=Debian GNU/Linux 12" + separator + "Screen_Heigh=1080"),
+                  std::string::npos)
+            << body;
+        if (channel == 3) {
+            EXPECT_TRUE(body.starts_with("Client=1&type=LoginChannel&uid=&m=&data=")) << body;
+        }
+    }
+    const SessionRecord record = session_.Snapshot();
+    EXPECT_EQ(record.account, "学员小李");
+    EXPECT_EQ(record.password, "学习123");
+    EXPECT_EQ(record.truename, "李华");
+    EXPECT_EQ(record.grade, "白金会员");
+    EXPECT_EQ(record.uid, "10002");
+    EXPECT_EQ(record.hd, "MACHINE-ID-1");  // the site answered with the one sent
+    EXPECT_EQ(record.dqdate, "20270630");
+    EXPECT_EQ(UserId(), "10002");
+    EXPECT_TRUE(std::filesystem::is_directory(folder_.path() / "User" / "学员小李"));
+}
+
+TEST_F(LoginServiceTest, RefusalsAndUnreachableSitesLeaveNoSession) {
+    EXPECT_EQ(Service().Login("demo", "wrong", 1), "密码错误");
+    EXPECT_EQ(Service().Login("nobody", "x", 2), "账号不存在");
+
+    site::FaultRule broken;
+    broken.host = "MainSite";
+    broken.path = "/pc_player/videoAPI/LOGIN.aspx";
+    broken.body = "<html>busy</html>";
+    site_->faults().Add(broken);
+    EXPECT_EQ(Service().Login("demo", "demo123", 1), "");
+
+    site_->Stop();  // nothing listens any more
+    EXPECT_EQ(Service().Login("demo", "demo123", 1), "");
+
+    EXPECT_FALSE(session_.LoggedIn());
+    EXPECT_EQ(UserId(), "");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "User"));
+}
+
+TEST_F(LoginServiceTest, ADuplicateLoginIsRefusedBeforeAnythingIsReported) {
+    EXPECT_EQ(Service([](const std::string&) { return false; }).Login("demo", "demo123", 1),
+              kAlreadyLoggedIn);
+    EXPECT_FALSE(session_.LoggedIn());
+    EXPECT_FALSE(reporter_->running());
+    EXPECT_EQ(UserId(), "");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(ClientData().empty());
+}
+
+TEST_F(LoginServiceTest, TheReportBringsTheSignAndHeartbeatsFollowUntilStopped) {
+    ASSERT_TRUE(kShortWaits);
+    ASSERT_EQ(Service().Login("demo", "demo123", 1), kLoginSuccess);
+    ASSERT_TRUE(Eventually([&] { return !session_.Snapshot().sign.empty(); }));
+    const std::string sign = session_.Snapshot().sign;
+    EXPECT_TRUE(sign.starts_with("sign")) << sign;
+
+    const auto reports = ClientData();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front().body,
+              "Client=1&type=login&uid=10001&m=" + LoginReportDigest("10001") +
+                  "&ip=" + TextBetween(reports.front().body, "&ip=", "&") + "&version=1.4");
+    EXPECT_EQ(LoginReportDigest("10001"), TextMd5("t=loginu=10001v=1.4"));
+    EXPECT_FALSE(TextBetween(reports.front().body, "&ip=", "&").empty());
+
+    // Heartbeats every 180 ms here (the interval divided for the test).
+    ASSERT_TRUE(Eventually([&] { return site_->state().Sessions().front().heartbeats >= 2; }));
+    EXPECT_EQ(ClientData().back().body, "Client=1&type=heart&uid=10001&m=&sign=" + sign);
+    reporter_->Stop();
+    const int heartbeats = site_->state().Sessions().front().heartbeats;
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(site_->state().Sessions().front().heartbeats, heartbeats);
+}
+
+TEST_F(LoginServiceTest, ASuccessWithoutMembershipDateOrUidStartsNoReport) {
+    EXPECT_EQ(Service().Login("nodate", "nodate1", 1), kLoginSuccess);
+    EXPECT_EQ(session_.Snapshot().dqdate, "00000000");
+    EXPECT_FALSE(reporter_->running());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(ClientData().empty());
+}
+
+TEST(LoginReplyTest, OnlyRepliesWithStataAndDqdateCountAndEveryValueEndsAtAnAmpersand) {
+    EXPECT_FALSE(IsLoginReply(""));
+    EXPECT_FALSE(IsLoginReply("stata=1&uid=1&"));
+    EXPECT_FALSE(IsLoginReply("uid=1&dqdate=2&"));
+    EXPECT_TRUE(IsLoginReply("stata=1&dqdate=&msg=x&"));
+
+    const LoginReply last =
+        ParseLoginReply("stata=1&uid=7&dqdate=1&msg=%E7%99%BB%E9%99%86%E6%88%90%E5%8A%9F");
+    EXPECT_EQ(last.uid, "7");
+    EXPECT_EQ(last.msg, "");  // not followed by "&": the site counts as unreachable
+    const LoginReply full = ParseLoginReply(
+        "stata=1&loginname=a&truename=%E5%BC%A0&grade=g&email=e&uid=9&hd=h&dqdate=d&msg=%E7%99%BB%"
+        "E9%99%86%E6%88%90%E5%8A%9F&");
+    EXPECT_EQ(full.msg, kLoginSuccess);
+    EXPECT_EQ(full.truename, "张");
+    EXPECT_EQ(full.hd, "h");
+    EXPECT_EQ(full.dqdate, "d");
+}
+
+}  // namespace
+}  // namespace tessal::client::test
