@@ -71,16 +71,6 @@ void SetChecked(QWidget* element, bool checked) {
         button->setChecked(checked);
 }
 
-void SetTextColour(QWidget* element, const QColor& colour) {
-    if (element == nullptr)
-        return;
-    QPalette palette = element->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::Text, colour);
-    element->setPalette(palette);
-}
-
 QColor ColourFromBgr(unsigned bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                   static_cast<int>((bgr >> 16) & 0xFF));

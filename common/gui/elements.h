@@ -2,7 +2,7 @@
 
 // Elements of a window, found by the numeric ID their layout gives them (the dynamic
 // property `id`), and the few things every window does to them whatever their kind:
-// show, hide, text, check state, text colour.
+// show, hide, text, check state.
 
 #include <QColor>
 #include <QString>
@@ -34,8 +34,6 @@ void SetElementText(QWidget* element, const QString& text);
 // Check boxes, radio buttons and checkable buttons; false for other kinds.
 bool IsChecked(const QWidget* element);
 void SetChecked(QWidget* element, bool checked);
-
-void SetTextColour(QWidget* element, const QColor& colour);
 
 // Windows colours are 0x00BBGGRR: red in the low byte.
 QColor ColourFromBgr(unsigned bgr);

@@ -12,6 +12,8 @@ namespace tessal::gui {
 namespace {
 
 constexpr const char* kStatesProperty = "tessalStates";
+constexpr const char* kLayoutSheetProperty = "tessalLayoutSheet";
+constexpr const char* kTextColourProperty = "tessalTextColour";
 constexpr const char* kImagePrefix = "image:";
 constexpr const char* kFillPrefix = "fill:";
 
@@ -58,11 +60,20 @@ QString Declaration(int state, const QString& value, bool indicator) {
     return indicator ? "image:" + url + ";" : "border-image:" + url + " 0 0 0 0 stretch stretch;";
 }
 
+// The style the layout gave the element, kept the first time the element is styled here.
+QString LayoutSheet(QWidget* element) {
+    const QVariant kept = element->property(kLayoutSheetProperty);
+    if (kept.isValid())
+        return kept.toString();
+    element->setProperty(kLayoutSheetProperty, element->styleSheet());
+    return element->styleSheet();
+}
+
 void Rebuild(QWidget* element) {
     const QVariantMap states = element->property(kStatesProperty).toMap();
     const QString selector = SelectorOf(element);
     const bool indicator = HasIndicator(element);
-    QString sheet;
+    QString sheet = LayoutSheet(element);
     if (qobject_cast<QAbstractButton*>(element) != nullptr && !indicator)
         sheet += selector + "{border:none;background:transparent;}";
     for (auto it = states.cbegin(); it != states.cend(); ++it) {
@@ -73,6 +84,9 @@ void Rebuild(QWidget* element) {
         sheet += selector + part + PseudoState(state) + "{" +
                  Declaration(state, it.value().toString(), !part.isEmpty()) + "}";
     }
+    const QVariant colour = element->property(kTextColourProperty);
+    if (colour.isValid())
+        sheet += selector + "{color:" + colour.toString() + ";}";
     element->setAttribute(Qt::WA_StyledBackground, true);
     element->setStyleSheet(sheet);
 }
@@ -122,6 +136,13 @@ void SetWindowBackground(QWidget* window, const QString& path) {
         return;
     ClearStateImages(window);
     AddStateImage(window, kStateWindowBackground, path);
+}
+
+void SetTextColour(QWidget* element, const QColor& colour) {
+    if (element == nullptr)
+        return;
+    element->setProperty(kTextColourProperty, colour.name());
+    Rebuild(element);
 }
 
 QString StateImage(const QWidget* element, int state) {

@@ -1,8 +1,9 @@
 #pragma once
 
 // Images and fills of an element by state (normal, mouse over, pressed, checked,
-// unchecked, the plain background of a window). Every window sets them through here,
-// so that one place decides how a state shows in Qt: a style sheet on the element.
+// unchecked, the plain background of a window), and its text colour. Every window sets
+// them through here, so that one place decides how they show in Qt: a style sheet on
+// the element, added to the style its layout gave it.
 
 #include <QColor>
 #include <QString>
@@ -22,6 +23,9 @@ void SetButtonImages(QWidget* element, const QString& normal, const QString& mou
 
 // The window's own background: one image for the plain state.
 void SetWindowBackground(QWidget* window, const QString& path);
+
+// The text colour of a text shape, link or button; it wins over the layout's own style.
+void SetTextColour(QWidget* element, const QColor& colour);
 
 // The image path set for `state`; empty when none.
 QString StateImage(const QWidget* element, int state);

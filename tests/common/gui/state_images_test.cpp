@@ -9,10 +9,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "common/gui/elements.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/window_frame.h"
 #include "tests/support/temp_folder.h"
@@ -33,6 +35,10 @@ protected:
         QApplication::processEvents();
         const QImage shot = widget.grab().toImage();
         return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    }
+    static QColor Corner(QWidget& widget) {
+        QApplication::processEvents();
+        return widget.grab().toImage().pixelColor(2, 2);
     }
     TempFolder folder_;
 };
@@ -89,6 +95,25 @@ TEST_F(StateImagesTest, AFramedWindowPaintsItsBackgroundInsideTheShadow) {
     // The outer ring is shadow: see-through, never the background.
     EXPECT_LT(shot.pixelColor(0, 55).alpha(), 255);
     EXPECT_NE(shot.pixelColor(0, 55).rgb(), QColor(Qt::darkCyan).rgb());
+}
+
+TEST_F(StateImagesTest, TheLayoutsOwnStyleStaysAndTheTextColourWinsOverIt) {
+    QLabel link("注册账号");
+    link.setStyleSheet("QLabel{color:#0B75BD;background:#FFFFFF;}");
+    link.resize(80, 20);
+    link.show();
+    SetTextColour(&link, ColourFromBgr(0xFDAC5E));
+    link.ensurePolished();
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0x5E, 0xAC, 0xFD));
+    SetTextColour(&link, ColourFromBgr(0xBD750B));
+    link.ensurePolished();
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0x0B, 0x75, 0xBD));
+    EXPECT_EQ(Corner(link).name(), QColor(Qt::white).name());  // the layout's background
+
+    AddStateImage(&link, kStateNormal, Solid("l.png", Qt::red));
+    EXPECT_EQ(Corner(link).name(), QColor(Qt::red).name());
+    ClearStateImages(&link);
+    EXPECT_EQ(Corner(link).name(), QColor(Qt::white).name());
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+// The table of installation images: each entry names its path below the installation
+// folder and draws its pixels. The writer picks the file format from the suffix.
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace tessal::imagegen {
+
+class LogoMark;
+
+struct ImageEntry {
+    QString path;  // relative to the installation folder, e.g. "IMAGE/LOGIN/1.png"
+    std::function<QImage()> draw;
+};
+
+using ImageTable = std::vector<ImageEntry>;
+
+void AddLoginImages(ImageTable& table, const LogoMark& mark);
+void AddMainWindowImages(ImageTable& table, const LogoMark& mark);
+void AddGradeBadges(ImageTable& table);
+
+}  // namespace tessal::imagegen

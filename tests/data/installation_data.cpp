@@ -1,0 +1,64 @@
+#include "tests/data/installation_data.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QUiLoader>
+
+namespace tessal::test {
+
+QString InstallationFile(const QString& relative) {
+    return QStringLiteral(TESSAL_INSTALLATION_DATA_DIR "/") + relative;
+}
+
+QApplication& GuiApplication() {
+    static int argc = 1;
+    static char name[] = "installation_data_test";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::unique_ptr<QWidget> LoadLayout(const QString& relative, QString& error) {
+    GuiApplication();
+    QFile file(InstallationFile(relative));
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.fileName() + ": " + file.errorString();
+        return nullptr;
+    }
+    QUiLoader loader;
+    std::unique_ptr<QWidget> root(loader.load(&file));
+    if (!root) {
+        error = file.fileName() + ": " + loader.errorString();
+    }
+    return root;
+}
+
+std::map<int, std::vector<QWidget*>> WidgetsById(QWidget* root) {
+    std::map<int, std::vector<QWidget*>> found;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* widget : widgets) {
+        const QVariant id = widget->property("id");
+        if (id.isValid()) {
+            found[id.toInt()].push_back(widget);
+        }
+    }
+    return found;
+}
+
+QWidget* Element(QWidget* root, int id) {
+    const auto found = WidgetsById(root);
+    const auto it = found.find(id);
+    return it != found.end() && it->second.size() == 1 ? it->second.front() : nullptr;
+}
+
+QImage LoadImage(const QString& relative) {
+    GuiApplication();
+    QImageReader reader(InstallationFile(relative));
+    return reader.read();
+}
+
+}  // namespace tessal::test

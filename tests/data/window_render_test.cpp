@@ -1,0 +1,255 @@
+// Renders every view of the client's windows, with their images set as the client sets
+// them, into rendered/ in the build folder for review, and checks that no text of a
+// visible element is cut off.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+#include "tests/data/installation_data.h"
+
+namespace tessal::test {
+namespace {
+
+QString ImageUrl(const QString& relative) {
+    return "url(" + InstallationFile(relative) + ")";
+}
+
+// The client sets state images through a style sheet: normal, mouse over, pressed.
+void SetButtonImages(QWidget* button, const QString& normal, const QString& hover,
+                     const QString& pressed) {
+    ASSERT_NE(button, nullptr);
+    button->setStyleSheet(QStringLiteral("QPushButton { border-image: %1; }"
+                                         "QPushButton:hover { border-image: %2; }"
+                                         "QPushButton:pressed { border-image: %3; }")
+                              .arg(ImageUrl(normal), ImageUrl(hover), ImageUrl(pressed)));
+}
+
+void SetPicture(QWidget* element, const QString& relative) {
+    auto* label = qobject_cast<QLabel*>(element);
+    ASSERT_NE(label, nullptr);
+    label->setPixmap(QPixmap(InstallationFile(relative)));
+}
+
+void SetText(QWidget* element, const QString& text) {
+    auto* label = qobject_cast<QLabel*>(element);
+    ASSERT_NE(label, nullptr);
+    label->setText(text);
+}
+
+void SetVisible(QWidget* root, std::initializer_list<int> ids, bool visible) {
+    for (int id : ids) {
+        QWidget* element = Element(root, id);
+        ASSERT_NE(element, nullptr) << id;
+        element->setVisible(visible);
+    }
+}
+
+// The window's background image is painted by the client under its elements.
+QImage Render(QWidget* root, const QString& background) {
+    root->show();
+    if (root->layout() != nullptr) {
+        root->layout()->activate();
+    }
+    QImage image(root->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    if (!background.isEmpty()) {
+        painter.drawImage(image.rect(), QImage(InstallationFile(background)));
+    }
+    root->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+void SaveRender(const QImage& image, const QString& name) {
+    QDir().mkpath(TESSAL_RENDER_DIR);
+    EXPECT_TRUE(image.save(QStringLiteral(TESSAL_RENDER_DIR "/") + name + ".png"))
+        << name.toStdString();
+}
+
+// A visible text element narrower or lower than its text shows it cut off.
+void ExpectTextsFit(QWidget* root, const QString& view) {
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const bool has_text = (label && !label->text().isEmpty() && !label->wordWrap()) ||
+                              (button && !button->text().isEmpty());
+        if (!has_text || !widget->isVisibleTo(root)) {
+            continue;
+        }
+        const QSize needed = widget->sizeHint();
+        EXPECT_LE(needed.width(), widget->width())
+            << view.toStdString() << ": " << widget->objectName().toStdString();
+        EXPECT_LE(needed.height(), widget->height() + 2)
+            << view.toStdString() << ": " << widget->objectName().toStdString();
+    }
+}
+
+std::unique_ptr<QWidget> Load(const QString& layout) {
+    QString error;
+    std::unique_ptr<QWidget> root = LoadLayout(layout, error);
+    EXPECT_NE(root, nullptr) << error.toStdString();
+    return root;
+}
+
+void SetLoginImages(QWidget* login) {
+    const QString dir = QStringLiteral("IMAGE/LOGIN/");
+    SetButtonImages(Element(login, 9), dir + "login_1.PNG", dir + "login_2.PNG",
+                    dir + "login_3.PNG");
+    SetButtonImages(Element(login, 10), dir + "min1.jpg", dir + "min2.png", dir + "min3.png");
+    SetButtonImages(Element(login, 11), dir + "close1.png", dir + "close2.png", dir + "close3.png");
+    for (int id : {12, 13}) {
+        SetButtonImages(Element(login, id), dir + "confirm_1.png", dir + "confirm_2.png",
+                        dir + "confirm_1.png");
+    }
+    SetPicture(Element(login, 2), "IMAGE/MainW/headpic_default.png");
+}
+
+TEST(WindowRenderTest, LoginWindowViews) {
+    const std::unique_ptr<QWidget> login = Load("Layout/layout.xml");
+    ASSERT_NE(login, nullptr);
+    QWidget* root = login.get();
+    SetLoginImages(root);
+    qobject_cast<QLineEdit*>(Element(root, 3))->setText(QStringLiteral("学员小李"));
+    qobject_cast<QLineEdit*>(Element(root, 4))->setText(QStringLiteral("secret"));
+    SaveRender(Render(root, "IMAGE/LOGIN/1.png"), "login_form");
+    ExpectTextsFit(root, "login form");
+
+    SetVisible(root, {19}, true);
+    SetVisible(root, {18}, false);
+    SaveRender(Render(root, "IMAGE/LOGIN/3.png"), "login_channel");
+    ExpectTextsFit(root, "login channel panel");
+    SetVisible(root, {19}, false);
+    SetVisible(root, {18}, true);
+
+    SetVisible(root, {3, 4, 7, 8, 6, 5, 12, 13}, false);
+    SetButtonImages(Element(root, 9), "IMAGE/LOGIN/cancel_1.png", "IMAGE/LOGIN/cancel_2.png",
+                    "IMAGE/LOGIN/cancel_1.png");
+    QWidget* slider = Element(root, 16);
+    slider->resize(500, slider->height());
+    slider->layout()->setContentsMargins(129, 0, 0, 0);
+    slider->layout()->activate();
+    SaveRender(Render(root, "IMAGE/LOGIN/1.png"), "login_logging_in");
+
+    SetVisible(root, {9, 2}, false);
+    SetVisible(root, {12, 13}, true);
+    SetText(Element(root, 14), QStringLiteral("uid获取失败,请联系Tessal技术人员"));
+    SetText(Element(root, 15),
+            QStringLiteral("如果您遇到无法解决的问题,请拨打Tessal热线: 400-800-1234"));
+    SaveRender(Render(root, "IMAGE/LOGIN/2.png"), "login_failure");
+    ExpectTextsFit(root, "login failure view");
+    login->close();
+}
+
+void FillCourseItem(QWidget* item);
+
+// Rows drawn from the item templates, as the tree shows them once the catalogue is built.
+void FillSampleTree(QTreeView* tree) {
+    auto* model = new QStandardItemModel(tree);
+    tree->setModel(model);
+    const QString groups[] = {QStringLiteral("编程开发[3门课程]"),
+                              QStringLiteral("设计创意[2门课程]")};
+    for (const QString& group : groups) {
+        auto* group_item = new QStandardItem();
+        group_item->setSizeHint(QSize(0, 32));
+        model->appendRow(group_item);
+        QString error;
+        // The tree takes ownership of every row widget.
+        QWidget* group_row = LoadLayout("Layout/Tree_Item_group.xml", error).release();
+        ASSERT_NE(group_row, nullptr) << error.toStdString();
+        SetButtonImages(Element(group_row, 1), "IMAGE/MainW/click1.png", "IMAGE/MainW/click1.png",
+                        "IMAGE/MainW/click1.png");
+        SetText(Element(group_row, 2), group);
+        tree->setIndexWidget(group_item->index(), group_row);
+        for (const char* layout :
+             {"Layout/Tree_Item_Lesson_sel.xml", "Layout/Tree_Item_Lesson.xml"}) {
+            auto* course = new QStandardItem();
+            course->setSizeHint(QSize(0, QString(layout).contains("_sel") ? 48 : 30));
+            group_item->appendRow(course);
+            QWidget* course_row = LoadLayout(layout, error).release();
+            ASSERT_NE(course_row, nullptr) << error.toStdString();
+            FillCourseItem(course_row);
+            tree->setIndexWidget(course->index(), course_row);
+        }
+    }
+    tree->setIndentation(0);
+    tree->expandAll();
+}
+
+TEST(WindowRenderTest, MainWindowAtItsTwoHeights) {
+    const std::unique_ptr<QWidget> main_window = Load("Layout/layout_main.xml");
+    ASSERT_NE(main_window, nullptr);
+    QWidget* root = main_window.get();
+    const QString dir = QStringLiteral("IMAGE/MainW/");
+    SetPicture(Element(root, 1), dir + "logo.png");
+    SetButtonImages(Element(root, 2), dir + "set1.png", dir + "set2.png", dir + "set1.png");
+    SetButtonImages(Element(root, 3), dir + "min1.png", dir + "min2.png", dir + "min1.png");
+    SetButtonImages(Element(root, 4), dir + "close1.png", dir + "close2.png", dir + "close1.png");
+    SetPicture(Element(root, 5), dir + "headpic_default.png");
+    SetText(Element(root, 6), QStringLiteral("学员小李"));
+    SetButtonImages(Element(root, 7), dir + "G3_1.png", dir + "G3_2.png", dir + "G3_3.png");
+    SetPicture(Element(root, 8), dir + "search_back.png");
+    SetPicture(Element(root, 9), dir + "search.png");
+    FillSampleTree(qobject_cast<QTreeView*>(Element(root, 16)));
+    SaveRender(Render(root, dir + "background.png"), "main_window");
+    ExpectTextsFit(root, "main window");
+    // Start-up may shrink the window to 80 % of a small screen's height.
+    root->resize(1000, 566);
+    SaveRender(Render(root, dir + "background.png"), "main_window_small_screen");
+    ExpectTextsFit(root, "main window on a small screen");
+    main_window->close();
+}
+
+TEST(WindowRenderTest, SettingsWindow) {
+    const std::unique_ptr<QWidget> settings = Load("Layout/SetWnd.xml");
+    ASSERT_NE(settings, nullptr);
+    auto* folder = qobject_cast<QLineEdit*>(Element(settings.get(), 7));
+    ASSERT_NE(folder, nullptr);
+    folder->setText(QStringLiteral("/home/学员/Tessal/TessalDownload/"));
+    folder->setReadOnly(true);
+    SaveRender(Render(settings.get(), {}), "settings_window");
+    ExpectTextsFit(settings.get(), "settings window");
+    settings->close();
+}
+
+void FillCourseItem(QWidget* item) {
+    const QString dir = QStringLiteral("IMAGE/MainW/");
+    SetPicture(Element(item, 10), dir + "lessonpicIsloading.png");
+    SetText(Element(item, 2), QStringLiteral("Python 数据分析实战"));
+    SetPicture(Element(item, 4), dir + "grade_2.png");
+    SetPicture(Element(item, 5), dir + "grade_2.png");
+    SetPicture(Element(item, 6), dir + "grade_1.png");
+    SetText(Element(item, 3), QStringLiteral("级别:"));
+    SetText(Element(item, 7), QStringLiteral("中级"));
+    SetPicture(Element(item, 8), dir + "Finish.png");
+    SetText(Element(item, 9), QStringLiteral("已完结"));
+}
+
+TEST(WindowRenderTest, CourseTreeItems) {
+    for (const char* name : {"Tree_Item_Lesson", "Tree_Item_Lesson_sel"}) {
+        const std::unique_ptr<QWidget> item = Load(QStringLiteral("Layout/%1.xml").arg(name));
+        ASSERT_NE(item, nullptr);
+        FillCourseItem(item.get());
+        SaveRender(Render(item.get(), {}), name);
+        ExpectTextsFit(item.get(), name);
+        item->close();
+    }
+    const std::unique_ptr<QWidget> group = Load("Layout/Tree_Item_group.xml");
+    ASSERT_NE(group, nullptr);
+    SetButtonImages(Element(group.get(), 1), "IMAGE/MainW/click2.png", "IMAGE/MainW/click2.png",
+                    "IMAGE/MainW/click2.png");
+    SetText(Element(group.get(), 2), QStringLiteral("编程开发[3门课程]"));
+    SaveRender(Render(group.get(), {}), "Tree_Item_group");
+    ExpectTextsFit(group.get(), "group item");
+    group->close();
+}
+
+}  // namespace
+}  // namespace tessal::test
