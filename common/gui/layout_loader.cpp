@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QUiLoader>
+#include <QFormBuilder>
 
 namespace tessal::gui {
 
@@ -13,7 +13,9 @@ QWidget* LoadLayout(const QString& path, QWidget* parent, QString* error) {
             *error = path + ": " + file.errorString();
         return nullptr;
     }
-    QUiLoader loader;
+    // Layouts use Qt's own widgets only. The form builder, unlike QUiLoader, loads no
+    // Designer plugins, which would start the web engine before any page is shown.
+    QFormBuilder loader;
     // Layouts name images relative to the program folder, which is the current folder.
     loader.setWorkingDirectory(QDir::current());
     QWidget* window = loader.load(&file, parent);

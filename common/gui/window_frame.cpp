@@ -41,6 +41,10 @@ void SetFramedWindow(QWidget* window, const Shadow& shadow) {
     if (QLayout* layout = window->layout()) {
         const QMargins margins = layout->contentsMargins();
         layout->setContentsMargins(margins + QMargins(grow, grow, grow, grow));
+    } else {
+        // Elements placed by position keep their place on the content.
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            child->move(child->pos() + QPoint(grow, grow));
     }
     window->resize(window->size() + QSize(2 * grow, 2 * grow));
     window->update();

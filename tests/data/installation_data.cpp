@@ -2,7 +2,8 @@
 
 #include <QFile>
 #include <QImageReader>
-#include <QUiLoader>
+
+#include "common/gui/layout_loader.h"
 
 namespace tessal::test {
 
@@ -23,17 +24,8 @@ QApplication& GuiApplication() {
 
 std::unique_ptr<QWidget> LoadLayout(const QString& relative, QString& error) {
     GuiApplication();
-    QFile file(InstallationFile(relative));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.fileName() + ": " + file.errorString();
-        return nullptr;
-    }
-    QUiLoader loader;
-    std::unique_ptr<QWidget> root(loader.load(&file));
-    if (!root) {
-        error = file.fileName() + ": " + loader.errorString();
-    }
-    return root;
+    // The client's own loader, so that what loads here loads in the client.
+    return std::unique_ptr<QWidget>(gui::LoadLayout(InstallationFile(relative), nullptr, &error));
 }
 
 std::map<int, std::vector<QWidget*>> WidgetsById(QWidget* root) {

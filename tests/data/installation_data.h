@@ -19,7 +19,7 @@ QString InstallationFile(const QString& relative);
 // Created on first use; the tests run on the offscreen platform.
 QApplication& GuiApplication();
 
-// Loads a layout with QUiLoader; null (with the loader's message in `error`) on failure.
+// Loads a layout with the toolkit's loader; null (with the loader's message in `error`) on failure.
 std::unique_ptr<QWidget> LoadLayout(const QString& relative, QString& error);
 
 // Every widget of `root` (itself included) that carries the dynamic property "id".

@@ -87,5 +87,17 @@ TEST_F(WindowFrameTest, TheBorderResizesOnlyWhenEnabledAndNotBelowTheLeastSize) 
     EXPECT_EQ(window_.width(), 120);
 }
 
+TEST(WindowFramePlacementTest, ElementsPlacedByPositionMoveWithTheContent) {
+    QWidget window;
+    window.resize(200, 100);
+    auto* title = new QLabel("登录线路", &window);
+    title->move(10, 8);
+    SetFramedWindow(&window, Shadow{.size = 3});
+    EXPECT_EQ(title->pos(), QPoint(13, 11));
+    SetFramedWindow(&window, Shadow{.size = 5});
+    EXPECT_EQ(title->pos(), QPoint(15, 13));
+    EXPECT_EQ(window.size(), QSize(210, 110));
+}
+
 }  // namespace
 }  // namespace tessal::gui

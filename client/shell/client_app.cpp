@@ -1,0 +1,231 @@
+#include "client/shell/client_app.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "client/shell/installation_check.h"
+#include "common/files/account_mutex.h"
+#include "common/files/file_type_association.h"
+#include "common/gui/element_events.h"
+#include "common/gui/elements.h"
+#include "common/gui/layout_loader.h"
+#include "common/gui/toolkit_codes.h"
+#include "common/system/machine_identifier.h"
+#include "common/system/os_name.h"
+
+namespace tessal::client {
+namespace {
+
+using namespace tessal::gui;
+
+constexpr const char* kDatabaseCaption = "连接数据库异常!";
+
+QString PathText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+}  // namespace
+
+ClientEnvironment DesktopEnvironment(std::filesystem::path program_folder,
+                                     gui::MessageBoxes& boxes) {
+    ClientEnvironment environment;
+    environment.program_folder = std::move(program_folder);
+    environment.boxes = &boxes;
+    environment.open_page = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    environment.choose_folder = [](QWidget* owner, const QString& title) -> std::optional<QString> {
+        const QString folder = QFileDialog::getExistingDirectory(owner, title);
+        return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
+    };
+    environment.start_program = [](const std::filesystem::path& program,
+                                   const std::string& argument) {
+        return QProcess::startDetached(PathText(program), {QString::fromStdString(argument)},
+                                       PathText(program.parent_path()));
+    };
+    return environment;
+}
+
+ClientApp::ClientApp(ClientEnvironment environment) : environment_(std::move(environment)) {}
+
+ClientApp::~ClientApp() {
+    Shutdown();
+    if (association_.joinable())
+        association_.join();
+    login_window_.reset();  // waits for a login thread before the session goes
+}
+
+bool ClientApp::Start() {
+    const auto& folder = environment_.program_folder;
+    std::error_code error;
+    std::filesystem::current_path(folder, error);
+    if (FirstMissingFile(folder)) {
+        environment_.boxes->Show(nullptr, kIncompleteText, kIncompleteCaption);
+        shut_down_ = released_ = true;  // nothing was made, nothing to release or report
+        return false;
+    }
+    log_ = std::make_unique<DailyLog>(folder / "cache" / "technology");
+    download_engine_ = std::make_unique<DownloadEngine>(folder);
+    download_engine_->Start(*log_);
+    Initialise();
+    if (!LoadWindows()) {
+        Shutdown();
+        return false;
+    }
+    ShowLoginWindow();
+    BuildMainWindow();
+    login_window_->LoadRememberedLogin();
+    return true;
+}
+
+void ClientApp::Initialise() {
+    const auto& folder = environment_.program_folder;
+    settings_ = LoadClientSettings(folder);
+    site_ = SiteSettings::Load(folder / "Site.ini");
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        screen_ = screen->size();
+    OpenCourseDatabase();
+    for (const char* made : {"cache", "cache/technology", "User"}) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder / made, ignored);
+    }
+    reporter_ = std::make_unique<SessionReporter>(site_, session_);
+    LoginContext context{site_,
+                         folder,
+                         MachineIdentifier(MachineIdentityFilePath(folder)),
+                         OsName(),
+                         screen_.height(),
+                         screen_.width(),
+                         log_.get(),
+                         [](const std::string& account) { return TryHoldAccountMutex(account); }};
+    login_service_ = std::make_unique<LoginService>(std::move(context), session_, *reporter_);
+    StartAssociation();
+}
+
+void ClientApp::OpenCourseDatabase() {
+    std::string error;
+    if (course_database_.Open(environment_.program_folder / kCourseDatabaseFile, error))
+        return;
+    const std::string text = ("Open Coursedatabase fail:" + error).substr(0, 499);
+    Log(text);
+    environment_.boxes->Show(nullptr, QString::fromStdString(text), kDatabaseCaption);
+}
+
+// Lesson files open in the player; the result is not checked.
+void ClientApp::StartAssociation() {
+    const auto folder = environment_.program_folder;
+    association_ = std::thread([folder] {
+        RegisterFileType({".tessal", "TessalClient.tessal.1.0", "TessalClient Interpretation Files",
+                          folder / "TessalClient.png", folder / "TessalPlayer"});
+    });
+}
+
+bool ClientApp::LoadWindows() {
+    const auto& folder = environment_.program_folder;
+    QWidget* login = LoadLayout(PathText(folder / "Layout" / "layout.xml"));
+    QWidget* main = LoadLayout(PathText(folder / "Layout" / "layout_main.xml"));
+    if (login == nullptr)
+        Log("CreatehWINDOW_loginWindowFail");
+    if (main == nullptr)
+        Log("CreatehWindow_MainWindowFail");
+    if (login == nullptr || main == nullptr) {
+        delete login;
+        delete main;
+        return false;
+    }
+    const QIcon icon(PathText(folder / "TessalClient.png"));
+    login->setWindowIcon(icon);
+    main->setWindowIcon(icon);
+    LoginWindowHooks hooks{[this] {
+                               main_window_->window()->showNormal();
+                               main_window_->window()->raise();
+                           },
+                           [this] { Shutdown(); }, [this] { HideWindow(login_window_->window()); },
+                           environment_.open_page,
+                           [this] {
+                               if (login_tray_)
+                                   login_tray_->Remove();
+                           }};
+    login_window_ =
+        std::make_unique<LoginWindow>(login, settings_, site_, *login_service_, std::move(hooks));
+    main_window_ = std::make_unique<MainWindow>(main, folder);
+    return true;
+}
+
+void ClientApp::ShowLoginWindow() {
+    QWidget* login = login_window_->window();
+    login_tray_ = std::make_unique<TrayIcon>(
+        PathText(environment_.program_folder / "ico2.ico"), "TessalClient", [login](int mouse) {
+            if (mouse == kTrayLeftButtonDown || mouse == kTrayLeftDoubleClick ||
+                mouse == kTrayRightButtonUp) {
+                login->showNormal();
+                login->raise();
+            }
+        });
+    login_window_->SetUp();
+    login->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    login->move((screen_.width() - login->width()) / 2, (screen_.height() - login->height()) / 2);
+    main_window_->SetUpFrame(screen_);
+    login->show();
+    PostEvent(FindElement(login, 3), kEventEditChange);
+}
+
+void ClientApp::BuildMainWindow() {
+    SettingsWindowHooks settings_hooks{environment_.choose_folder, main_window_->window(),
+                                       log_.get()};
+    settings_window_ = std::make_unique<SettingsWindow>(settings_, std::move(settings_hooks));
+    main_window_->BindTitleButtons({[this] { settings_window_->Open(); },
+                                    [this] { HideWindow(main_window_->window()); },
+                                    [this] { Shutdown(); }});
+}
+
+// Without a notification area a hidden window could not come back: it is minimised.
+void ClientApp::HideWindow(QWidget* window) {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        window->hide();
+    else
+        window->showMinimized();
+}
+
+void ClientApp::Shutdown() {
+    const bool first = !shut_down_;
+    if (first && login_tray_)
+        login_tray_->Remove();
+    if (!released_) {
+        released_ = true;
+        course_database_.Close();
+        if (settings_window_)
+            settings_window_->Close();
+        for (QWidget* window : {login_window_ ? login_window_->window() : nullptr,
+                                main_window_ ? main_window_->window() : nullptr}) {
+            if (window != nullptr)
+                window->close();
+        }
+        if (reporter_)
+            reporter_->Stop();
+        if (download_engine_)
+            download_engine_->Stop();
+    }
+    if (first) {
+        environment_.start_program(environment_.program_folder / "TessalUpdata", LogoutArgument());
+        shut_down_ = true;
+    }
+    if (log_)
+        log_->Flush();
+    QCoreApplication::quit();
+}
+
+std::string ClientApp::LogoutArgument() const {
+    const SessionRecord record = session_.Snapshot();
+    return "end#" + record.sign + "#u#" + record.uid + "#";
+}
+
+void ClientApp::Log(const std::string& line) {
+    if (log_)
+        log_->Write(line);
+}
+
+}  // namespace tessal::client

@@ -1,0 +1,99 @@
+#pragma once
+
+// TessalClient's composition root: the start-up sequence, the two windows and the tray
+// icon, and the shutdown routine that runs once, whoever calls it first.
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "client/catalogue/course_database.h"
+#include "client/download/download_engine.h"
+#include "client/shell/client_settings.h"
+#include "client/shell/login_service.h"
+#include "client/shell/login_window.h"
+#include "client/shell/main_window.h"
+#include "client/shell/session.h"
+#include "client/shell/session_reporter.h"
+#include "client/shell/settings_window.h"
+#include "common/gui/message_boxes.h"
+#include "common/gui/tray_icon.h"
+#include "common/log/daily_log.h"
+#include "common/settings/site_settings.h"
+
+namespace tessal::client {
+
+// What the client reaches outside itself; tests replace them.
+struct ClientEnvironment {
+    std::filesystem::path program_folder;
+    gui::MessageBoxes* boxes = nullptr;
+    std::function<void(const QString& url)> open_page;
+    std::function<std::optional<QString>(QWidget* owner, const QString& title)> choose_folder;
+    // Starts `program` with one argument and does not wait for it.
+    std::function<bool(const std::filesystem::path& program, const std::string& argument)>
+        start_program;
+};
+
+// The default outside world: the desktop's browser and folder dialog, detached processes.
+ClientEnvironment DesktopEnvironment(std::filesystem::path program_folder,
+                                     gui::MessageBoxes& boxes);
+
+class ClientApp : public QObject {
+    Q_OBJECT
+public:
+    explicit ClientApp(ClientEnvironment environment);
+    ~ClientApp() override;
+
+    // The start-up sequence; false when the client ends at once (an incomplete
+    // installation, a window that could not be loaded).
+    bool Start();
+    // The shutdown routine: releases everything once; the first run alone removes the
+    // tray icon and starts TessalUpdata with the logout parameters.
+    void Shutdown();
+    bool shut_down() const { return shut_down_; }
+
+    LoginWindow* login_window() const { return login_window_.get(); }
+    MainWindow* main_window() const { return main_window_.get(); }
+    SettingsWindow* settings_window() const { return settings_window_.get(); }
+    gui::TrayIcon* login_tray() const { return login_tray_.get(); }
+    Session& session() { return session_; }
+    ClientSettings& settings() { return settings_; }
+    DownloadEngine& download_engine() { return *download_engine_; }
+
+private:
+    void Initialise();
+    void OpenCourseDatabase();
+    void StartAssociation();
+    bool LoadWindows();
+    void ShowLoginWindow();
+    void BuildMainWindow();
+    void HideWindow(QWidget* window);
+    void Log(const std::string& line);
+    std::string LogoutArgument() const;
+
+    ClientEnvironment environment_;
+    std::unique_ptr<DailyLog> log_;
+    std::unique_ptr<DownloadEngine> download_engine_;
+    ClientSettings settings_;
+    SiteSettings site_;
+    Session session_;
+    std::unique_ptr<SessionReporter> reporter_;
+    std::unique_ptr<LoginService> login_service_;
+    CourseDatabase course_database_;
+    std::unique_ptr<LoginWindow> login_window_;
+    std::unique_ptr<MainWindow> main_window_;
+    std::unique_ptr<SettingsWindow> settings_window_;
+    std::unique_ptr<gui::TrayIcon> login_tray_;
+    std::thread association_;
+    QSize screen_;
+    bool released_ = false;
+    bool shut_down_ = false;
+};
+
+}  // namespace tessal::client
