@@ -1,5 +1,5 @@
-// The toolkit's tests need one application object for the whole run; they draw on the
-// offscreen platform unless the environment names another.
+// GUI tests need one application object for the whole run; they draw on the offscreen
+// platform unless the environment names another.
 
 #include <gtest/gtest.h>
 

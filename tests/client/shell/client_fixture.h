@@ -1,0 +1,70 @@
+#pragma once
+
+// A TessalClient built in this process on an installation of its own (the reference
+// site, the databases, the layouts and images, the engine and TessalUpdata), driven
+// through its real windows. Boxes, pages, the folder dialog and started programs are
+// recorded instead of reaching the desktop.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QTest>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "client/shell/client_app.h"
+#include "common/gui/elements.h"
+#include "common/gui/message_boxes.h"
+#include "tests/support/installation/test_installation.h"
+
+namespace tessal::client::test {
+
+struct RecordedBox {
+    QString caption;
+    QString text;
+};
+
+class RecordingBoxes : public gui::MessageBoxes {
+public:
+    void Show(QWidget*, const QString& text, const QString& caption) override {
+        shown.push_back({caption, text});
+    }
+    std::vector<RecordedBox> shown;
+};
+
+struct StartedProgram {
+    std::filesystem::path program;
+    std::string argument;
+};
+
+class ClientTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds the client on the installation as it is now and runs its start-up.
+    bool StartClient();
+    QWidget* Login() const { return client_->login_window()->window(); }
+    QWidget* Main() const { return client_->main_window()->window(); }
+    QWidget* LoginElement(int id) const { return gui::FindElement(Login(), id); }
+    QString LoginText(int id) const { return gui::ElementText(LoginElement(id)); }
+    void Click(QWidget* element);
+    // Types into the login form and clicks the login button.
+    void TypeAndLogin(const QString& account, const QString& password);
+    bool WaitForMainWindow(int timeout_ms = 10000);
+    bool WaitForFailure(int timeout_ms = 10000);
+    std::string UserInfo(const char* key) const;
+    std::string UserSet(const char* key) const;
+    void SaveShot(QWidget* window, const std::string& name) const;
+
+    std::unique_ptr<tessal::test::TestInstallation> installation_;
+    RecordingBoxes boxes_;
+    std::vector<QString> pages_;
+    std::optional<QString> folder_choice_;
+    std::vector<StartedProgram> started_;
+    std::unique_ptr<ClientApp> client_;
+};
+
+}  // namespace tessal::client::test

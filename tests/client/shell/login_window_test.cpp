@@ -1,0 +1,222 @@
+// The login window against the reference site: each channel, the failure views, the
+// remembered and automatic logins, the channel panel, and an impatient member.
+
+#include "client/shell/login_window.h"
+
+#include <QApplication>
+#include <QLayout>
+
+#include "common/files/account_mutex.h"
+#include "common/gui/virtual_keys.h"
+#include "tests/client/shell/client_fixture.h"
+
+namespace tessal::client::test {
+namespace {
+
+class LoginWindowTest : public ClientTest {
+protected:
+    std::vector<site::RecordedRequest> LoginPosts() const {
+        std::vector<site::RecordedRequest> posts;
+        for (const auto& request : installation_->site().requests().All()) {
+            if (request.path.find("LOGIN.aspx") != std::string::npos ||
+                request.body.find("type=LoginChannel") != std::string::npos)
+                posts.push_back(request);
+        }
+        return posts;
+    }
+    bool WaitForHeartbeats(int count) {
+        return QTest::qWaitFor(
+            [&] {
+                const auto sessions = installation_->site().state().Sessions();
+                return !sessions.empty() && sessions.front().heartbeats >= count;
+            },
+            10000);
+    }
+};
+
+TEST_F(LoginWindowTest, ALoginOnEachChannelOpensTheMainWindowAndReportsTheSession) {
+    const std::vector<std::pair<std::string, std::pair<QString, QString>>> logins = {
+        {"1", {"demo", "demo123"}}, {"2", {"学员小李", "学习123"}}, {"3", {"vip", "vip888"}}};
+    for (const auto& [channel, member] : logins) {
+        installation_->Write("UserSet.ini", "[Client]\nLoginChannel=" + channel + "\n");
+        ASSERT_TRUE(StartClient());
+        Click(LoginElement(5));  // remember the password
+        TypeAndLogin(member.first, member.second);
+        ASSERT_TRUE(WaitForMainWindow()) << channel << " " << LoginText(14).toStdString();
+        EXPECT_FALSE(Login()->isVisible());
+        EXPECT_FALSE(client_->login_tray()->visible());
+
+        const SessionRecord record = client_->session().Snapshot();
+        EXPECT_EQ(record.account, member.first.toStdString());
+        EXPECT_EQ(UserInfo("userid"), record.uid);
+        EXPECT_EQ(UserInfo("Acc"), member.first.toStdString());
+        EXPECT_EQ(UserInfo("Pwd"), member.second.toStdString());
+        EXPECT_EQ(UserInfo("RemPwd"), "1");
+        EXPECT_EQ(UserInfo("AutoLogin"), "0");
+        EXPECT_TRUE(std::filesystem::is_directory(installation_->folder() / "User" /
+                                                  member.first.toStdString()));
+        // The site gave a sign only for the right digest; heartbeats carry it.
+        ASSERT_TRUE(WaitForHeartbeats(2)) << channel;
+        const auto sessions = installation_->site().state().Sessions();
+        EXPECT_EQ(sessions.back().uid, record.uid);
+        EXPECT_EQ(client_->session().Snapshot().sign, sessions.back().sign);
+        client_.reset();
+        SetUp();  // a fresh installation and site for the next channel
+    }
+}
+
+TEST_F(LoginWindowTest, ARefusalShowsTheServersMessageAndBackRestoresTheForm) {
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("demo", "wrong");
+    EXPECT_TRUE(client_->login_window()->attempt_running());
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), "密码错误");
+    const auto site = SiteSettings::Load(installation_->folder() / "Site.ini");
+    EXPECT_EQ(LoginText(15), kHotlineText + QString::fromStdString(site.hotline()));
+    EXPECT_FALSE(site.hotline().empty());
+    for (int id : {3, 4, 5, 6, 7, 8, 9, 2})
+        EXPECT_FALSE(LoginElement(id)->isVisible()) << id;
+    EXPECT_TRUE(LoginElement(12)->isVisible());
+    SaveShot(Login(), "login_failure");
+    EXPECT_EQ(UserInfo("userid"), "<none>");
+
+    Click(LoginElement(12));  // the password page
+    ASSERT_EQ(pages_.size(), 1U);
+    EXPECT_TRUE(pages_[0].endsWith("/forgotpw/find_pwd1.aspx#userconsent#"));
+    Click(LoginElement(13));
+    for (int id : {3, 4, 5, 6, 7, 8, 9, 2})
+        EXPECT_TRUE(LoginElement(id)->isVisible()) << id;
+    EXPECT_FALSE(LoginElement(12)->isVisible());
+    EXPECT_EQ(LoginText(14), "");
+    EXPECT_EQ(LoginText(3), "demo");  // the form keeps what was typed
+}
+
+TEST_F(LoginWindowTest, EmptyFieldsAndAnUnreachableSiteHaveTheirOwnMessages) {
+    ASSERT_TRUE(StartClient());
+    QTest::keyClicks(LoginElement(3), "demo");
+    Click(LoginElement(9));
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), kFieldsEmpty);
+    EXPECT_TRUE(LoginPosts().empty());
+    Click(LoginElement(13));
+
+    installation_->site().Stop();
+    QTest::keyClicks(LoginElement(4), "demo123");
+    Click(LoginElement(9));
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), kServerUnreachable);
+}
+
+TEST_F(LoginWindowTest, TheLoggingInViewSlidesTheHeadPictureAndIgnoresMoreClicks) {
+    ASSERT_TRUE(StartClient());
+    QTest::keyClicks(LoginElement(3), "basic");
+    QTest::keyClicks(LoginElement(4), "basic1");
+    Click(LoginElement(9));
+    Click(LoginElement(9));
+    QTest::keyClick(LoginElement(4), Qt::Key_Return);
+    QTest::qWait(300);
+    EXPECT_FALSE(LoginElement(3)->isVisible());
+    EXPECT_TRUE(LoginElement(2)->isVisible());
+    EXPECT_GT(LoginElement(16)->layout()->contentsMargins().left(), 0);
+    SaveShot(Login(), "login_logging_in");
+    ASSERT_TRUE(WaitForMainWindow());
+    EXPECT_EQ(LoginPosts().size(), 1U);
+}
+
+TEST_F(LoginWindowTest, EnterStartsALogin) {
+    ASSERT_TRUE(StartClient());
+    QTest::keyClicks(LoginElement(3), "basic");
+    QTest::keyClicks(LoginElement(4), "basic1");
+    QTest::keyClick(LoginElement(4), Qt::Key_Return);
+    ASSERT_TRUE(WaitForMainWindow());
+}
+
+TEST_F(LoginWindowTest, ADuplicateLoginIsRefusedAndReportsNothing) {
+    ASSERT_TRUE(TryHoldAccountMutex("demo"));  // a running client holds the account
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("demo", "demo123");
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), kAlreadyLoggedIn);
+    EXPECT_FALSE(client_->session().LoggedIn());
+    QTest::qWait(300);
+    EXPECT_TRUE(installation_->site().state().Sessions().empty());
+}
+
+TEST_F(LoginWindowTest, AReplyWithoutMembershipDateLogsInWithoutAReport) {
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("nodate", "nodate1");
+    ASSERT_TRUE(WaitForMainWindow());
+    QTest::qWait(500);
+    EXPECT_TRUE(installation_->site().state().Sessions().empty());
+    EXPECT_EQ(client_->session().Snapshot().sign, "");
+}
+
+TEST_F(LoginWindowTest, ARememberedLoginFillsTheFormAndAnAutomaticOneLogsIn) {
+    installation_->Write("UserInfo.ini",
+                         "[Login]\nAcc=学员小李\nPwd=学习123\nRemPwd=1\nAutoLogin=1\n");
+    ASSERT_TRUE(StartClient());
+    EXPECT_TRUE(gui::IsChecked(LoginElement(5)));
+    EXPECT_TRUE(gui::IsChecked(LoginElement(6)));
+    EXPECT_EQ(LoginText(3), "学员小李");
+    ASSERT_TRUE(WaitForMainWindow());
+    EXPECT_EQ(client_->session().Snapshot().uid, "10002");
+    EXPECT_EQ(UserInfo("AutoLogin"), "1");
+}
+
+TEST_F(LoginWindowTest, ARememberedLoginWithoutPasswordStillTriesAutomatically) {
+    installation_->Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=\nRemPwd=1\nAutoLogin=1\n");
+    ASSERT_TRUE(StartClient());
+    EXPECT_TRUE(gui::IsChecked(LoginElement(5)));
+    EXPECT_EQ(LoginText(3), "");
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), kFieldsEmpty);
+}
+
+TEST_F(LoginWindowTest, UntickingAutomaticLoginIsStoredAndTickingItTicksRemember) {
+    installation_->Write("UserInfo.ini", "[Login]\nRemPwd=0\nAutoLogin=1\n");
+    ASSERT_TRUE(StartClient());
+    Click(LoginElement(6));  // ticks it: the password is remembered too
+    EXPECT_TRUE(gui::IsChecked(LoginElement(5)));
+    Click(LoginElement(6));  // unticks it
+    EXPECT_EQ(UserInfo("AutoLogin"), "0");
+}
+
+TEST_F(LoginWindowTest, TheChannelPanelStoresTheChosenChannelOrKeepsIt) {
+    installation_->Write("UserSet.ini", "[Client]\nLoginChannel=2\n");
+    ASSERT_TRUE(StartClient());
+    EXPECT_TRUE(gui::IsChecked(LoginElement(21)));
+    Click(LoginElement(17));
+    EXPECT_TRUE(LoginElement(19)->isVisible());
+    EXPECT_FALSE(LoginElement(18)->isVisible());
+    SaveShot(Login(), "login_channel_panel");
+    Click(LoginElement(22));
+    Click(LoginElement(24));  // cancel
+    EXPECT_EQ(client_->settings().login_channel, 2);
+    EXPECT_EQ(UserSet("LoginChannel"), "2");
+    EXPECT_TRUE(LoginElement(18)->isVisible());
+
+    Click(LoginElement(17));
+    Click(LoginElement(22));
+    Click(LoginElement(23));  // OK
+    EXPECT_EQ(client_->settings().login_channel, 3);
+    EXPECT_EQ(UserSet("LoginChannel"), "3");
+    EXPECT_FALSE(LoginElement(19)->isVisible());
+}
+
+TEST_F(LoginWindowTest, LinksOpenTheirPagesAndTheHideButtonsHide) {
+    ASSERT_TRUE(StartClient());
+    Click(LoginElement(7));
+    Click(LoginElement(8));
+    ASSERT_EQ(pages_.size(), 2U);
+    EXPECT_EQ(
+        pages_[0].toStdString(),
+        "http://" +
+            SiteSettings::Load(installation_->folder() / "Site.ini").HostName(SiteHost::kPassport) +
+            "/join?ref=bofangqi");
+    EXPECT_TRUE(pages_[1].endsWith("/forgotpw/find_pwd1.aspx#userconsent#"));
+    Click(LoginElement(10));
+    EXPECT_TRUE(!Login()->isVisible() || Login()->isMinimized());
+}
+
+}  // namespace
+}  // namespace tessal::client::test

@@ -1,0 +1,96 @@
+// Start-up and shutdown of the client on its installation: an incomplete installation,
+// the settings it starts with, and a shutdown routine that runs twice but releases once.
+
+#include <QApplication>
+
+#include "client/shell/installation_check.h"
+#include "tests/client/shell/client_fixture.h"
+
+namespace tessal::client::test {
+namespace {
+
+std::vector<std::string> Tree(const std::filesystem::path& folder) {
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        entries.push_back(std::filesystem::relative(entry.path(), folder).string());
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+TEST_F(ClientTest, AMissingInstallationFileShowsTheBoxAndChangesNothing) {
+    for (const char* file : {"libAPlayerCaller.so", "libxldl.so", "cache/cache.dll",
+                             "codecs/Course.dll", "TessalUpdata"}) {
+        const auto path = installation_->folder() / file;
+        const auto kept = installation_->folder().parent_path() / "kept.bin";
+        std::filesystem::rename(path, kept);
+        const auto before = Tree(installation_->folder());
+        boxes_.shown.clear();
+
+        EXPECT_FALSE(StartClient()) << file;
+        ASSERT_EQ(boxes_.shown.size(), 1U) << file;
+        EXPECT_EQ(boxes_.shown[0].caption, kIncompleteCaption);
+        EXPECT_EQ(boxes_.shown[0].text, kIncompleteText);
+        client_.reset();  // the shutdown routine of the destructor must not run either
+        EXPECT_EQ(Tree(installation_->folder()), before) << file;
+        EXPECT_TRUE(started_.empty()) << file;
+        std::filesystem::rename(kept, path);
+    }
+}
+
+TEST_F(ClientTest, WithoutUserSetIniTheDefaultsHoldAndTheLoginWindowShows) {
+    ASSERT_FALSE(std::filesystem::exists(installation_->folder() / "UserSet.ini"));
+    ASSERT_TRUE(StartClient());
+    EXPECT_EQ(client_->settings().download_root,
+              (installation_->folder() / "TessalDownload").string() + "/");
+    EXPECT_EQ(client_->settings().download_channel, 1);
+    EXPECT_EQ(client_->settings().login_channel, 1);
+    EXPECT_TRUE(Login()->isVisible());
+    EXPECT_FALSE(Main()->isVisible());
+    EXPECT_TRUE(client_->download_engine().initialised());
+    EXPECT_TRUE(boxes_.shown.empty());
+    for (const char* made : {"cache/technology", "User"})
+        EXPECT_TRUE(std::filesystem::is_directory(installation_->folder() / made)) << made;
+    EXPECT_EQ(client_->login_tray()->tip(), "TessalClient");
+    EXPECT_TRUE(client_->login_tray()->visible());
+    SaveShot(Login(), "login_form");
+}
+
+TEST_F(ClientTest, ABrokenCourseDatabaseIsShownAndStartUpGoesOn) {
+    installation_->Write("codecs/Course.dll", "not a database at all, just text");
+    ASSERT_TRUE(StartClient());
+    ASSERT_EQ(boxes_.shown.size(), 1U);
+    EXPECT_EQ(boxes_.shown[0].caption, "连接数据库异常!");
+    EXPECT_TRUE(boxes_.shown[0].text.startsWith("Open Coursedatabase fail:"));
+    EXPECT_TRUE(Login()->isVisible());
+}
+
+TEST_F(ClientTest, ABrokenLayoutEndsTheClientThroughTheShutdownRoutine) {
+    installation_->Write("Layout/layout_main.xml", "<ui version=\"4.0\"><widget");
+    EXPECT_FALSE(StartClient());
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].argument, "end##u##");
+}
+
+TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
+    ASSERT_TRUE(StartClient());
+    Click(LoginElement(11));
+    EXPECT_TRUE(client_->shut_down());
+    EXPECT_FALSE(Login()->isVisible());
+    EXPECT_FALSE(client_->login_tray()->visible());
+    EXPECT_FALSE(client_->download_engine().initialised());
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].program, installation_->folder() / "TessalUpdata");
+    EXPECT_EQ(started_[0].argument, "end##u##");
+
+    client_->Shutdown();  // after the message loop, as the program does
+    EXPECT_EQ(started_.size(), 1U);
+}
+
+TEST(MainWindowPlaceTest, ATallWindowOnALowScreenIsMovedAndShortened) {
+    EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 900}), QRect(960, 15, 1000, 816));
+    EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 816}), std::nullopt);
+    EXPECT_EQ(PlaceOnLowScreen({1280, 720}, {0, 0, 1000, 680}), QRect(640, 15, 1000, 528));
+}
+
+}  // namespace
+}  // namespace tessal::client::test
