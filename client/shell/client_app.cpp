@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "client/shell/installation_check.h"
+#include "common/base/trace.h"
 #include "common/files/account_mutex.h"
 #include "common/files/file_type_association.h"
 #include "common/gui/element_events.h"
@@ -24,6 +25,33 @@ namespace {
 using namespace tessal::gui;
 
 constexpr const char* kDatabaseCaption = "连接数据库异常!";
+
+// Traces `text` when `window` is first painted: the moment the member sees it (the
+// start-up benchmark waits for it).
+class FirstPaintTrace : public QObject {
+public:
+    FirstPaintTrace(QWidget* window, const char* text) : QObject(window), text_(text) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            Trace(text_);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    const char* text_;
+};
+
+void TraceFirstPaint(QWidget* window, const char* text) {
+    if (TraceEnabled())
+        new FirstPaintTrace(window, text);
+}
 
 QString PathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
@@ -169,6 +197,7 @@ void ClientApp::ShowLoginWindow() {
     login->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     login->move((screen_.width() - login->width()) / 2, (screen_.height() - login->height()) / 2);
     main_window_->SetUpFrame(screen_);
+    TraceFirstPaint(login, "login window shown");
     login->show();
     PostEvent(FindElement(login, 3), kEventEditChange);
 }
