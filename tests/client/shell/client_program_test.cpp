@@ -1,0 +1,155 @@
+// The real TessalClient program in an installation of its own: the end of a desktop
+// session (SIGTERM) and Ctrl+C (SIGINT) run its shutdown routine, which starts
+// TessalUpdata to log the session out; an incomplete installation only shows its box.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/support/installation/test_installation.h"
+
+namespace tessal::client::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ClientProgram {
+public:
+    ClientProgram(const std::filesystem::path& folder, const std::filesystem::path& box_log) {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(ends[1], STDERR_FILENO);
+            ::close(ends[0]);
+            if (::chdir(folder.c_str()) != 0)
+                ::_exit(127);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("TESSAL_TRACE", "1", 1);
+            ::setenv("TESSAL_TEST_WAIT_DIVISOR", "100", 1);
+            ::setenv("TESSAL_TEST_BOX_LOG", box_log.c_str(), 1);
+            const std::string program = (folder / "TessalClient").string();
+            ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(ends[1]);
+        errors_ = ends[0];
+    }
+    ~ClientProgram() {
+        if (pid_ > 0 && !ended_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (errors_ >= 0)
+            ::close(errors_);
+    }
+
+    // True once the trace appears; false when the program ended or closed its stream.
+    bool WaitForLoginWindow() {
+        std::string seen;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(errors_, buffer, sizeof buffer);
+            if (got <= 0)
+                return false;
+            seen.append(buffer, static_cast<std::size_t>(got));
+            if (seen.find("login window shown") != std::string::npos)
+                return true;
+        }
+    }
+    void Signal(int signal) { ::kill(pid_, signal); }
+
+    // The exit status, or -1 when it did not end normally within `limit`.
+    int WaitForExit(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                ended_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int errors_ = -1;
+    bool ended_ = false;
+};
+
+class ClientProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(installation_.ok()) << installation_.error();
+        const std::filesystem::path data = TESSAL_INSTALLATION_DATA_DIR;
+        for (const char* item : {"Layout", "IMAGE", "ico1.ico", "ico2.ico", "TessalClient.png"}) {
+            std::filesystem::copy(data / item, installation_.folder() / item,
+                                  std::filesystem::copy_options::recursive);
+        }
+        for (const char* built :
+             {TESSAL_CLIENT_PROGRAM, TESSAL_UPDATER_PROGRAM, TESSAL_XLDL_LIBRARY})
+            ASSERT_TRUE(installation_.AddProgram(built)) << built;
+        installation_.Write("libAPlayerCaller.so", "");
+    }
+    void TearDown() override {
+        // TessalUpdata outlives the client by design; it ends here at the latest.
+        const std::string updater = (installation_.folder() / "TessalUpdata").string();
+        tessal::test::RunOptions options;
+        options.arguments = {"-f", updater};
+        tessal::test::RunProcess("/usr/bin/pkill", installation_.folder(), options);
+    }
+
+    template <typename Done>
+    static bool WaitFor(Done done) {
+        for (int i = 0; i < 300 && !done(); ++i)
+            std::this_thread::sleep_for(50ms);
+        return done();
+    }
+
+    tessal::test::TestInstallation installation_;
+    std::filesystem::path box_log_ = installation_.folder().parent_path() /
+                                     (installation_.folder().filename().string() + "-boxes.txt");
+};
+
+// A remembered automatic login gives each run a session to log out.
+TEST_F(ClientProgramTest, SigtermAndSigintRunTheShutdownRoutine) {
+    installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::size_t sessions = installation_.site().state().Sessions().size();
+        ClientProgram client(installation_.folder(), box_log_);
+        ASSERT_TRUE(client.WaitForLoginWindow()) << signal;
+        ASSERT_TRUE(WaitFor([&] {
+            return installation_.site().state().Sessions().size() > sessions;
+        })) << signal;
+        client.Signal(signal);
+        EXPECT_EQ(client.WaitForExit(10s), 0) << signal;
+        // The TessalUpdata it started logs the session out.
+        EXPECT_TRUE(WaitFor([&] {
+            return installation_.site().state().Sessions().back().logged_out;
+        })) << signal;
+    }
+    EXPECT_FALSE(std::filesystem::exists(box_log_));
+}
+
+TEST_F(ClientProgramTest, AnIncompleteInstallationOnlyShowsItsBox) {
+    std::filesystem::remove(installation_.folder() / "codecs" / "Course.dll");
+    ClientProgram client(installation_.folder(), box_log_);
+    EXPECT_FALSE(client.WaitForLoginWindow());
+    EXPECT_EQ(client.WaitForExit(10s), 0);
+    EXPECT_EQ(tessal::FileContents(box_log_),
+              "文件不完整|您的客户端的文件不完整，请去Tessal网站重新下载安装\n");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(installation_.site().requests().All().empty());
+    EXPECT_FALSE(std::filesystem::exists(installation_.folder() / "cache" / "technology"));
+    std::filesystem::remove(box_log_);
+}
+
+}  // namespace
+}  // namespace tessal::client::test
