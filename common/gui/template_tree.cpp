@@ -1,0 +1,280 @@
+#include "common/gui/template_tree.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <QVariantMap>
+
+#include "common/gui/elements.h"
+#include "common/gui/layout_loader.h"
+
+namespace tessal::gui {
+namespace {
+
+constexpr int kIdRole = Qt::UserRole + 1;
+constexpr int kColumnsRole = Qt::UserRole + 2;
+constexpr int kHeightRole = Qt::UserRole + 3;
+constexpr const char* kColumnProperty = "column";
+
+// Rows are widgets; the delegate only gives each row its height.
+class RowHeights : public QStyledItemDelegate {
+public:
+    RowHeights(QTreeView* view, const int& normal, const int& selected)
+        : QStyledItemDelegate(view), view_(view), normal_(normal), selected_(selected) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
+        const QVariant own = index.data(kHeightRole);
+        if (own.isValid())
+            return {1, own.toInt()};
+        const bool selected = view_->selectionModel() && view_->selectionModel()->isSelected(index);
+        return {1, selected ? selected_ : normal_};
+    }
+    void paint(QPainter*, const QStyleOptionViewItem&, const QModelIndex&) const override {}
+
+    void Changed(const QModelIndex& index) { emit sizeHintChanged(index); }
+
+private:
+    QTreeView* view_;
+    const int& normal_;
+    const int& selected_;
+};
+
+}  // namespace
+
+TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
+    model_ = new QStandardItemModel(this);
+    view_->setModel(model_);
+    view_->setHeaderHidden(true);
+    view_->setRootIsDecorated(false);
+    view_->setIndentation(0);
+    view_->setUniformRowHeights(false);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* heights = new RowHeights(view_, normal_height_, selected_height_);
+    view_->setItemDelegate(heights);
+    refresh_.setSingleShot(true);
+    connect(&refresh_, &QTimer::timeout, this, [this] { RefreshNow(); });
+    connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { ScheduleRefresh(); });
+    connect(view_, &QTreeView::expanded, this, [this] { ScheduleRefresh(); });
+    connect(view_, &QTreeView::collapsed, this, [this] { ScheduleRefresh(); });
+    connect(model_, &QStandardItemModel::rowsInserted, this, [this] { ScheduleRefresh(); });
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this, heights](const QItemSelection& now, const QItemSelection& before) {
+                for (const auto& range : {now, before}) {
+                    for (const QModelIndex& index : range.indexes())
+                        heights->Changed(index);
+                }
+                ScheduleRefresh();
+            });
+}
+
+void TemplateTree::AddColumn(const QString& name) {
+    columns_ << name;
+}
+
+void TemplateTree::SetItemTemplate(const QString& path) {
+    item_template_ = path;
+}
+
+void TemplateTree::SetSelectedItemTemplate(const QString& path) {
+    selected_template_ = path;
+}
+
+void TemplateTree::SetItemHeights(int normal, int selected) {
+    normal_height_ = normal;
+    selected_height_ = selected;
+    view_->doItemsLayout();
+}
+
+void TemplateTree::SetItemHeight(int item, int height) {
+    if (QStandardItem* found = ItemOf(item))
+        found->setData(height, kHeightRole);
+}
+
+int TemplateTree::InsertItem(int parent) {
+    QStandardItem* under = parent == kRootItem ? model_->invisibleRootItem() : ItemOf(parent);
+    if (under == nullptr)
+        return kNoItem;
+    auto* item = new QStandardItem;
+    const int id = next_id_++;
+    item->setData(id, kIdRole);
+    item->setData(QVariantMap(), kColumnsRole);
+    items_.insert(id, item);
+    under->appendRow(item);
+    return id;
+}
+
+void TemplateTree::SetText(int item, const QString& column, const QString& text) {
+    QStandardItem* found = ItemOf(item);
+    if (found == nullptr || !columns_.contains(column))
+        return;
+    QVariantMap values = found->data(kColumnsRole).toMap();
+    values.insert(column, text);
+    found->setData(values, kColumnsRole);
+    if (QWidget* row = RowWidget(item))
+        FillRow(item, row);
+}
+
+void TemplateTree::SetImage(int item, const QString& column, const QPixmap& image) {
+    QStandardItem* found = ItemOf(item);
+    if (found == nullptr || !columns_.contains(column))
+        return;
+    QVariantMap values = found->data(kColumnsRole).toMap();
+    values.insert(column, image);
+    found->setData(values, kColumnsRole);
+    if (QWidget* row = RowWidget(item))
+        FillRow(item, row);
+}
+
+QString TemplateTree::Text(int item, const QString& column) const {
+    const QStandardItem* found = ItemOf(item);
+    if (found == nullptr)
+        return {};
+    const QVariant value = found->data(kColumnsRole).toMap().value(column);
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+int TemplateTree::FirstChild(int item) const {
+    const QStandardItem* parent = item == kRootItem ? model_->invisibleRootItem() : ItemOf(item);
+    return parent && parent->rowCount() > 0 ? parent->child(0)->data(kIdRole).toInt() : kNoItem;
+}
+
+int TemplateTree::NextSibling(int item) const {
+    const QStandardItem* found = ItemOf(item);
+    if (found == nullptr)
+        return kNoItem;
+    const QStandardItem* parent = found->parent() ? found->parent() : model_->invisibleRootItem();
+    const int next = found->row() + 1;
+    return next < parent->rowCount() ? parent->child(next)->data(kIdRole).toInt() : kNoItem;
+}
+
+int TemplateTree::ItemCount() const {
+    return static_cast<int>(items_.size());
+}
+
+void TemplateTree::Expand(int item, bool expanded) {
+    if (QStandardItem* found = ItemOf(item))
+        view_->setExpanded(found->index(), expanded);
+}
+
+bool TemplateTree::IsExpanded(int item) const {
+    const QStandardItem* found = ItemOf(item);
+    return found != nullptr && view_->isExpanded(found->index());
+}
+
+void TemplateTree::Select(int item) {
+    if (QStandardItem* found = ItemOf(item))
+        view_->setCurrentIndex(found->index());
+    else
+        view_->clearSelection();
+}
+
+int TemplateTree::Selected() const {
+    const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? kNoItem : IdOf(selected.front());
+}
+
+int TemplateTree::HitTest(QPoint viewport_point) const {
+    const QModelIndex index = view_->indexAt(viewport_point);
+    return index.isValid() ? IdOf(index) : kNoItem;
+}
+
+QWidget* TemplateTree::RowWidget(int item) const {
+    const QStandardItem* found = ItemOf(item);
+    return found ? view_->indexWidget(found->index()) : nullptr;
+}
+
+QStandardItem* TemplateTree::ItemOf(int item) const {
+    return items_.value(item, nullptr);
+}
+
+int TemplateTree::IdOf(const QModelIndex& index) const {
+    return index.data(kIdRole).toInt();
+}
+
+void TemplateTree::ScheduleRefresh() {
+    if (!refresh_.isActive())
+        refresh_.start(0);
+}
+
+QString TemplateTree::TemplateFor(int item) const {
+    const QString chosen = choose_template ? choose_template(item) : QString();
+    if (!chosen.isEmpty())
+        return chosen;
+    return Selected() == item && !selected_template_.isEmpty() ? selected_template_
+                                                               : item_template_;
+}
+
+std::vector<QModelIndex> TemplateTree::RowsInView() const {
+    std::vector<QModelIndex> rows;
+    const int bottom = view_->viewport()->height();
+    for (QModelIndex index = view_->indexAt(QPoint(1, 1)); index.isValid();
+         index = view_->indexBelow(index)) {
+        if (view_->visualRect(index).top() >= bottom)
+            break;
+        rows.push_back(index);
+    }
+    return rows;
+}
+
+void TemplateTree::RefreshNow() {
+    refresh_.stop();
+    QHash<int, QString> wanted;
+    for (const QModelIndex& index : RowsInView())
+        wanted.insert(IdOf(index), TemplateFor(IdOf(index)));
+    for (auto it = built_.begin(); it != built_.end();) {
+        if (wanted.value(it.key()) != it.value()) {
+            if (QStandardItem* item = ItemOf(it.key()))
+                view_->setIndexWidget(item->index(), nullptr);
+            it = built_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        if (built_.contains(it.key()))
+            continue;
+        if (QWidget* row = BuildRow(it.key(), it.value())) {
+            view_->setIndexWidget(ItemOf(it.key())->index(), row);
+            built_.insert(it.key(), it.value());
+        }
+    }
+}
+
+QWidget* TemplateTree::BuildRow(int item, const QString& template_path) {
+    QWidget* row = LoadLayout(template_path);
+    if (row == nullptr)
+        return nullptr;
+    // The tree's heights hold, whatever the template's own size would ask for.
+    const QVariant own = ItemOf(item)->data(kHeightRole);
+    row->setFixedHeight(own.isValid()        ? own.toInt()
+                        : Selected() == item ? selected_height_
+                                             : normal_height_);
+    FillRow(item, row);
+    if (template_created)
+        template_created(item, row);
+    return row;
+}
+
+void TemplateTree::FillRow(int item, QWidget* row) const {
+    const QVariantMap values = ItemOf(item)->data(kColumnsRole).toMap();
+    QList<QWidget*> objects = row->findChildren<QWidget*>();
+    objects.prepend(row);
+    for (QWidget* object : objects) {
+        const QString column = object->property(kColumnProperty).toString();
+        if (column.isEmpty() || !values.contains(column))
+            continue;
+        const QVariant value = values.value(column);
+        auto* label = qobject_cast<QLabel*>(object);
+        if (value.typeId() == QMetaType::QPixmap && label != nullptr)
+            label->setPixmap(value.value<QPixmap>());
+        else
+            SetElementText(object, value.toString());
+    }
+}
+
+}  // namespace tessal::gui

@@ -1,0 +1,89 @@
+#pragma once
+
+// A tree whose rows are drawn from item templates (layout files whose objects name the
+// column they show in their `column` property). Row widgets exist only for the rows in
+// view: scrolling, expanding or selecting builds the rows that come into view and drops
+// the others, so that a long catalogue stays fast. Two hooks let the window choose a
+// row's template and finish the objects a template made.
+
+#include <QHash>
+#include <QObject>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+class QStandardItem;
+class QStandardItemModel;
+class QTreeView;
+class QModelIndex;
+
+namespace tessal::gui {
+
+inline constexpr int kRootItem = 0;
+inline constexpr int kNoItem = -1;
+
+class TemplateTree : public QObject {
+    Q_OBJECT
+public:
+    // Builds the tree in `view`, the tree element of a layout; the view owns it.
+    explicit TemplateTree(QTreeView* view);
+
+    void AddColumn(const QString& name);
+    void SetItemTemplate(const QString& path);
+    void SetSelectedItemTemplate(const QString& path);
+    void SetItemHeights(int normal, int selected);
+    void SetItemHeight(int item, int height);
+
+    // A new item, last under `parent` (kRootItem for the top level); its id.
+    int InsertItem(int parent = kRootItem);
+    void SetText(int item, const QString& column, const QString& text);
+    void SetImage(int item, const QString& column, const QPixmap& image);
+    QString Text(int item, const QString& column) const;
+
+    int FirstChild(int item) const;  // kNoItem when none
+    int NextSibling(int item) const;
+    int ItemCount() const;
+    void Expand(int item, bool expanded);
+    bool IsExpanded(int item) const;
+    void Select(int item);
+    int Selected() const;
+    int HitTest(QPoint viewport_point) const;
+
+    // The template path of a row; empty for the usual item template. Runs when a row
+    // comes into view (the system's "template chosen" moment).
+    std::function<QString(int item)> choose_template;
+    // After a row's objects were made and filled ("template objects created").
+    std::function<void(int item, QWidget* row)> template_created;
+
+    // The rows built now: at most those in view.
+    int BuiltRows() const { return static_cast<int>(built_.size()); }
+    QWidget* RowWidget(int item) const;
+    // Builds the rows in view now instead of on the next turn of the event loop.
+    void RefreshNow();
+
+private:
+    QStandardItem* ItemOf(int item) const;
+    int IdOf(const QModelIndex& index) const;
+    QString TemplateFor(int item) const;
+    QWidget* BuildRow(int item, const QString& template_path);
+    void FillRow(int item, QWidget* row) const;
+    std::vector<QModelIndex> RowsInView() const;
+    void ScheduleRefresh();
+
+    QTreeView* view_;
+    QStandardItemModel* model_;
+    QStringList columns_;
+    QString item_template_;
+    QString selected_template_;
+    int normal_height_ = 30;
+    int selected_height_ = 30;
+    QHash<int, QStandardItem*> items_;
+    QHash<int, QString> built_;  // item -> template path of its row widget
+    int next_id_ = 1;
+    QTimer refresh_;
+};
+
+}  // namespace tessal::gui
