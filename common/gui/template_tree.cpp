@@ -109,22 +109,19 @@ int TemplateTree::InsertItem(int parent) {
 }
 
 void TemplateTree::SetText(int item, const QString& column, const QString& text) {
-    QStandardItem* found = ItemOf(item);
-    if (found == nullptr || !columns_.contains(column))
-        return;
-    QVariantMap values = found->data(kColumnsRole).toMap();
-    values.insert(column, text);
-    found->setData(values, kColumnsRole);
-    if (QWidget* row = RowWidget(item))
-        FillRow(item, row);
+    SetCell(item, column, text);
 }
 
 void TemplateTree::SetImage(int item, const QString& column, const QPixmap& image) {
+    SetCell(item, column, image);
+}
+
+void TemplateTree::SetCell(int item, const QString& column, const QVariant& value) {
     QStandardItem* found = ItemOf(item);
     if (found == nullptr || !columns_.contains(column))
         return;
     QVariantMap values = found->data(kColumnsRole).toMap();
-    values.insert(column, image);
+    values.insert(column, value);
     found->setData(values, kColumnsRole);
     if (QWidget* row = RowWidget(item))
         FillRow(item, row);

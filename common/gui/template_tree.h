@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+#include <QVariant>
 #include <functional>
 #include <vector>
 
@@ -65,6 +66,7 @@ public:
     void RefreshNow();
 
 private:
+    void SetCell(int item, const QString& column, const QVariant& value);
     QStandardItem* ItemOf(int item) const;
     int IdOf(const QModelIndex& index) const;
     QString TemplateFor(int item) const;

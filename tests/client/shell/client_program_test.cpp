@@ -51,17 +51,18 @@ public:
 
     // True once the trace appears; false when the program ended or closed its stream.
     bool WaitForLoginWindow() {
-        std::string seen;
         char buffer[4096];
         for (;;) {
             const ssize_t got = ::read(errors_, buffer, sizeof buffer);
             if (got <= 0)
                 return false;
-            seen.append(buffer, static_cast<std::size_t>(got));
-            if (seen.find("login window shown") != std::string::npos)
+            seen_.append(buffer, static_cast<std::size_t>(got));
+            if (seen_.find("login window shown") != std::string::npos)
                 return true;
         }
     }
+    // What the program wrote to its error stream so far.
+    const std::string& errors() const { return seen_; }
     void Signal(int signal) { ::kill(pid_, signal); }
 
     // The exit status, or -1 when it did not end normally within `limit`.
@@ -71,7 +72,7 @@ public:
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
                 ended_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -100 - WTERMSIG(status);
             }
             std::this_thread::sleep_for(20ms);
         }
@@ -81,6 +82,7 @@ public:
 private:
     pid_t pid_ = -1;
     int errors_ = -1;
+    std::string seen_;
     bool ended_ = false;
 };
 
@@ -118,25 +120,24 @@ protected:
                                      (installation_.folder().filename().string() + "-boxes.txt");
 };
 
-// A remembered automatic login gives each run a session to log out.
-TEST_F(ClientProgramTest, SigtermAndSigintRunTheShutdownRoutine) {
+// A remembered automatic login gives the run a session to log out. Each signal has an
+// installation of its own: the TessalUpdata a run starts ends the clients of its folder.
+class ClientSignalTest : public ClientProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ClientSignalTest, RunsTheShutdownRoutine) {
     installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
-    for (const int signal : {SIGTERM, SIGINT}) {
-        const std::size_t sessions = installation_.site().state().Sessions().size();
-        ClientProgram client(installation_.folder(), box_log_);
-        ASSERT_TRUE(client.WaitForLoginWindow()) << signal;
-        ASSERT_TRUE(WaitFor([&] {
-            return installation_.site().state().Sessions().size() > sessions;
-        })) << signal;
-        client.Signal(signal);
-        EXPECT_EQ(client.WaitForExit(10s), 0) << signal;
-        // The TessalUpdata it started logs the session out.
-        EXPECT_TRUE(WaitFor([&] {
-            return installation_.site().state().Sessions().back().logged_out;
-        })) << signal;
-    }
+    ClientProgram client(installation_.folder(), box_log_);
+    ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
+    ASSERT_TRUE(WaitFor([&] { return !installation_.site().state().Sessions().empty(); }));
+    client.Signal(GetParam());
+    EXPECT_EQ(client.WaitForExit(10s), 0);
+    // The TessalUpdata it started logs the session out.
+    EXPECT_TRUE(WaitFor([&] { return installation_.site().state().Sessions().back().logged_out; }));
     EXPECT_FALSE(std::filesystem::exists(box_log_));
 }
+
+INSTANTIATE_TEST_SUITE_P(EndOfSessionAndCtrlC, ClientSignalTest,
+                         ::testing::Values(SIGTERM, SIGINT));
 
 TEST_F(ClientProgramTest, AnIncompleteInstallationOnlyShowsItsBox) {
     std::filesystem::remove(installation_.folder() / "codecs" / "Course.dll");
