@@ -16,7 +16,7 @@ packages=(
   # reference site
   libcpp-httplib-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth imagemagick aria2 curl
+  libgtest-dev libgmock-dev libbenchmark-dev ffmpeg mpv xvfb xauth imagemagick aria2 curl
   # desktop integration and Chinese text
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin fonts-noto-cjk
 )

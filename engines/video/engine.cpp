@@ -1,0 +1,285 @@
+#include "engines/video/engine.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engines/video/mpv_session.h"
+
+namespace tessal::aplayer {
+std::unique_ptr<Engine> Engine::Create(QWidget* parent, QRect geometry,
+                                       APlayerMessageCallback on_message,
+                                       APlayerStateCallback on_state, std::string& error) {
+    mpv_handle* mpv = CreateMpvSession(error);
+    if (mpv == nullptr)
+        return nullptr;
+    auto* window = new VideoWindow(parent, on_message);
+    std::unique_ptr<Engine> engine(new Engine(mpv, window, on_state));
+    engine->SetGeometry(geometry);
+    window->show();
+    return engine;
+}
+
+Engine::Engine(mpv_handle* mpv, VideoWindow* window, APlayerStateCallback on_state)
+    : mpv_(mpv), window_(window), on_state_(on_state) {
+    window->SetResizeHandler([this] { RenderFrame(); });
+    ObserveProperties();
+    mpv_set_wakeup_callback(mpv_, OnWakeup, this);
+}
+
+Engine::~Engine() {
+    // Once these return, mpv's threads call nothing of ours any more; work they queued
+    // for this object is dropped with it.
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    renderer_.reset();
+    mpv_terminate_destroy(mpv_);
+    delete window_.data();
+}
+
+void Engine::ObserveProperties() {
+    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kTimePosition, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kSeeking, "seeking", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kVideoWidth, "width", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv_, kVideoHeight, "height", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv_, kBuffering, "cache-buffering-state", MPV_FORMAT_INT64);
+}
+
+// mpv's event thread: queue one drain for the GUI thread, never call mpv from here.
+void Engine::OnWakeup(void* data) {
+    auto* self = static_cast<Engine*>(data);
+    if (self->drain_queued_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            self->drain_queued_ = false;
+            self->DrainEvents();
+        },
+        Qt::QueuedConnection);
+}
+
+// mpv's video thread: queue one render for the GUI thread.
+void Engine::OnRenderUpdate(void* data) {
+    auto* self = static_cast<Engine*>(data);
+    if (self->render_queued_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            self->render_queued_ = false;
+            self->OnFrameDue();
+        },
+        Qt::QueuedConnection);
+}
+
+void Engine::OnFrameDue() {
+    if (!renderer_ || !(renderer_->Update() & MPV_RENDER_UPDATE_FRAME))
+        return;
+    const int state = snapshot().state;
+    // A closing file's last frames are taken but not shown: the window shows the logo.
+    if (state == kAPlayerClosed || state == kAPlayerClosing)
+        renderer_->Skip();
+    else
+        RenderFrame();
+}
+
+void Engine::RenderFrame() {
+    if (!renderer_ || !window_)
+        return;
+    const int state = snapshot().state;
+    if (state == kAPlayerClosed || state == kAPlayerClosing)
+        return;
+    QImage frame = renderer_->Render(window_->size());
+    if (!frame.isNull())
+        window_->ShowFrame(std::move(frame));
+}
+
+// The callback runs from the event loop, so a callback that calls back into the engine
+// never finds the engine in the middle of a change.
+void Engine::ChangeState(int state) {
+    int previous = 0;
+    {
+        std::lock_guard lock(mutex_);
+        previous = snapshot_.state;
+        if (previous == state)
+            return;
+        snapshot_.state = state;
+    }
+    if ((state == kAPlayerClosed || state == kAPlayerClosing) && window_)
+        window_->ClearFrame();
+    QMetaObject::invokeMethod(
+        this,
+        [this, previous, state] {
+            if (on_state_ != nullptr)
+                on_state_(previous, state);
+        },
+        Qt::QueuedConnection);
+}
+
+bool Engine::EnsureRenderer() {
+    const int wanted = snapshot().render_mode;
+    const int effective =
+        wanted == kRenderModeOpenGl && opengl_failed_ ? kRenderModeSoftware : wanted;
+    if (renderer_ && renderer_->mode() == effective)
+        return true;
+    renderer_.reset();
+    std::string error;
+    if (effective == kRenderModeOpenGl) {
+        renderer_ = MakeOpenGlRenderer(mpv_, OnRenderUpdate, this, error);
+        opengl_failed_ = !renderer_;
+    }
+    if (!renderer_)
+        renderer_ = MakeSoftwareRenderer(mpv_, OnRenderUpdate, this, error);
+    const bool hardware = renderer_ && renderer_->mode() == kRenderModeOpenGl;
+    const char* hwdec[] = {"set", "hwdec", hardware ? "auto-safe" : "no", nullptr};
+    mpv_command_async(mpv_, 0, hwdec);
+    return renderer_ != nullptr;
+}
+
+void Engine::Command(std::initializer_list<const char*> words, std::uint64_t reply_id) {
+    std::vector<const char*> command(words);
+    command.push_back(nullptr);
+    mpv_command_async(mpv_, reply_id, command.data());
+}
+
+void Engine::SetFlag(const char* name, bool value) {
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void Engine::SetDouble(const char* name, double value) {
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+int Engine::Open(const std::string& path) {
+    if (path.empty() || snapshot().state != kAPlayerClosed || !EnsureRenderer())
+        return -1;
+    {
+        std::lock_guard lock(mutex_);
+        snapshot_.duration_ms = 0;
+        snapshot_.position_ms = 0;
+        snapshot_.video_width = 0;
+        snapshot_.video_height = 0;
+        snapshot_.seeking = false;
+        snapshot_.buffer_percent = 0;
+    }
+    file_started_ = false;
+    close_when_started_ = false;
+    file_loaded_ = false;
+    duration_known_ = false;
+    seek_pending_ = false;
+    ChangeState(kAPlayerOpening);
+    // A file closed while paused leaves mpv paused; every file starts playing.
+    SetFlag("pause", false);
+    Command({"loadfile", path.c_str(), "replace"}, kLoadCommand);
+    return 0;
+}
+
+int Engine::Close() {
+    const int state = snapshot().state;
+    if (state == kAPlayerClosed || state == kAPlayerClosing)
+        return -1;
+    // While opening there is no position worth saving, so no 6: the end-file event
+    // takes the engine straight to 0. mpv drops a stop that arrives while it opens a
+    // file, so the stop waits until the file is loaded (or fails, which ends it anyway).
+    if (state == kAPlayerOpening) {
+        close_when_started_ = true;
+        return 0;
+    }
+    ChangeState(kAPlayerClosing);
+    Command({"stop"});
+    return 0;
+}
+
+int Engine::Play() {
+    if (snapshot().state != kAPlayerPaused)
+        return -1;
+    SetFlag("pause", false);
+    return 0;
+}
+
+int Engine::Pause() {
+    if (snapshot().state != kAPlayerPlaying)
+        return -1;
+    ChangeState(kAPlayerPausing);
+    SetFlag("pause", true);
+    return 0;
+}
+
+int Engine::Seek(int position_ms) {
+    const int state = snapshot().state;
+    if (state < kAPlayerPausing || state > kAPlayerPlaying)
+        return -1;
+    const int target_ms = std::max(position_ms, 0);
+    {
+        std::lock_guard lock(mutex_);
+        snapshot_.position_ms = target_ms;
+        snapshot_.seeking = true;
+    }
+    seek_pending_ = true;
+    // Absolute seeks are exact in mpv's default precise-seek setting.
+    const std::string seconds = std::to_string(target_ms / 1000.0);
+    Command({"seek", seconds.c_str(), "absolute"});
+    return 0;
+}
+
+void Engine::SetVolume(int volume) {
+    const int clamped = std::clamp(volume, 0, 100);
+    {
+        std::lock_guard lock(mutex_);
+        snapshot_.volume = clamped;
+    }
+    SetDouble("volume", clamped);
+}
+
+int Engine::SetConfig(int item, std::string_view value) {
+    if (item == kAPlayerConfigSpeed) {
+        const auto percent = ParseSpeedPercent(value);
+        if (!percent)
+            return -1;
+        std::lock_guard lock(mutex_);
+        snapshot_.speed_percent = *percent;
+        SetDouble("speed", *percent / 100.0);
+        return 0;
+    }
+    if (item == kAPlayerConfigRenderMode) {
+        const auto mode = ParseRenderMode(value);
+        if (!mode)
+            return -1;
+        std::lock_guard lock(mutex_);
+        snapshot_.render_mode = *mode;
+        return 0;
+    }
+    return -1;
+}
+
+bool Engine::SetLogo(const char* image_path) {
+    return window_ && window_->SetLogo(image_path);
+}
+
+void Engine::SetGeometry(QRect geometry) {
+    if (window_)
+        window_->setGeometry(geometry);
+}
+
+EngineSnapshot Engine::snapshot() const {
+    std::lock_guard lock(mutex_);
+    return snapshot_;
+}
+
+std::string Engine::ConfigText(int item) const {
+    const EngineSnapshot values = snapshot();
+    switch (item) {
+        case kAPlayerConfigCloseReason:
+            return values.close_reason;
+        case kAPlayerConfigSpeed:
+            return std::to_string(values.speed_percent);
+        case kAPlayerConfigRenderMode:
+            return std::to_string(values.render_mode);
+        default:
+            return {};
+    }
+}
+
+}  // namespace tessal::aplayer

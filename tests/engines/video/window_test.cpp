@@ -1,0 +1,122 @@
+// The video window as the player uses it: its place in the parent, its input as Windows
+// messages, the logo while nothing plays and a decoded frame on the software path.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSet>
+
+#include "tests/engines/video/aplayer_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace tessal::aplayer::test {
+namespace {
+
+const bool kEnvironment = (UseEnvironment("offscreen", "ao=null"), true);
+
+using APlayerWindow = EngineTest;
+
+QWidget* Window(APlayerHandle player) {
+    return static_cast<QWidget*>(Api().APlayer_GetWindow(player));
+}
+
+std::vector<std::array<std::intptr_t, 3>> Messages() {
+    auto& log = CallbackLog::Get();
+    std::lock_guard lock(log.mutex);
+    return log.messages;
+}
+
+// Distinct colours in a grid of samples: a test pattern has many, black or a flat
+// logo very few.
+int ColourCount(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 8)
+        for (int x = 0; x < image.width(); x += 8)
+            colours.insert(image.pixel(x, y) & 0xf0f0f0);
+    return static_cast<int>(colours.size());
+}
+
+TEST_F(APlayerWindow, IsANativeChildOfTheParentAtTheGivenPlace) {
+    QWidget* window = Window(player_);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->parentWidget(), parent_.get());
+    EXPECT_EQ(window->geometry(), QRect(2, 30, 636, 360));
+    EXPECT_TRUE(window->testAttribute(Qt::WA_NativeWindow));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Api().APlayerCaller_SetSize(player_, 0, 0, 400, 300), 0);
+    EXPECT_EQ(window->geometry(), QRect(0, 0, 400, 300));
+
+    EXPECT_EQ(Api().APlayer_Create(nullptr, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr),
+              nullptr);
+    EXPECT_NE(std::string(Api().APlayer_GetVersion(player_)).find("APlayerCaller"),
+              std::string::npos);
+}
+
+TEST_F(APlayerWindow, InputReachesTheMessageCallbackAsWindowsMessages) {
+    QWidget* window = Window(player_);
+    const auto send = [&](QEvent&& event) { QCoreApplication::sendEvent(window, &event); };
+    send(QKeyEvent(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier));
+    send(QKeyEvent(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier));
+    send(QKeyEvent(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true));
+    send(QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+    send(QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    send(QMouseEvent(QEvent::MouseMove, QPointF(10, 20), QPointF(10, 20), QPointF(110, 220),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
+    const std::vector<std::array<std::intptr_t, 3>> expected = {
+        {0x0101, 37, 0},               // WM_KEYUP, left
+        {0x0101, 39, 0},               // WM_KEYUP, right; the auto-repeat release is not one
+        {0x0100, 32, 0},               // WM_KEYDOWN, space
+        {0x0102, 32, 0},               // WM_CHAR, space
+        {0x0100, 27, 0},               // WM_KEYDOWN, Esc
+        {0x0102, 27, 0},               // WM_CHAR, Esc (no text in the event)
+        {0x0200, 1, (20 << 16) | 10},  // WM_MOUSEMOVE, left button held, x 10, y 20
+    };
+    EXPECT_EQ(Messages(), expected);
+}
+
+TEST_F(APlayerWindow, ShowsTheLogoCentredWhileNothingPlays) {
+    TempFolder folder;
+    QImage logo(60, 40, QImage::Format_RGB32);
+    logo.fill(QColor(200, 30, 30));
+    const auto path = folder.path() / "main_.bmp";
+    ASSERT_TRUE(logo.save(QString::fromStdString(path.string()), "BMP"));
+    ASSERT_EQ(Api().APlayerCaller_SetSize(player_, 0, 0, 300, 200), 0);
+
+    EXPECT_EQ(Api().APlayer_SetCustomLogo(player_, path.c_str()), 1);
+    QImage shot = Window(player_)->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(150, 100), QColor(200, 30, 30));
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(150 - 35, 100), QColor(Qt::black)) << "logo at its own size";
+
+    EXPECT_EQ(Api().APlayer_SetCustomLogo(player_, (folder.path() / "none.bmp").c_str()), 0);
+    shot = Window(player_)->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(150, 100), QColor(Qt::black));
+}
+
+TEST_F(APlayerWindow, SoftwarePathShowsDecodedFramesAndTheLogoAgainAfterClosing) {
+    ASSERT_EQ(Api().APlayer_SetConfigA(player_, 201, "2"), 0);
+    ASSERT_EQ(Api().APlayerCaller_SetSize(player_, 0, 0, 320, 240), 0);
+    ASSERT_TRUE(OpenAndPlay(Media("clip_10s.mkv")));
+    RunEventsFor(500ms);
+    const QImage playing = Window(player_)->grab().toImage();
+    playing.save(QString(TESSAL_APLAYER_ARTEFACT_DIR) + "/window_software_offscreen.png");
+    EXPECT_GT(ColourCount(playing), 20) << "a decoded test pattern";
+
+    // A resize while paused redraws the paused frame at the new size.
+    ASSERT_EQ(Api().APlayer_Pause(player_), 0);
+    ASSERT_TRUE(WaitForState(3));
+    ASSERT_EQ(Api().APlayerCaller_SetSize(player_, 0, 0, 480, 360), 0);
+    RunEventsFor(200ms);
+    EXPECT_GT(ColourCount(Window(player_)->grab().toImage()), 20);
+
+    ASSERT_EQ(Api().APlayer_Close(player_), 0);
+    ASSERT_TRUE(WaitForState(0));
+    RunEventsFor(100ms);
+    EXPECT_LE(ColourCount(Window(player_)->grab().toImage()), 1) << "black without a logo";
+}
+
+}  // namespace
+}  // namespace tessal::aplayer::test
