@@ -29,7 +29,6 @@ cmake --install "$build" --prefix "$work/install" >/dev/null
 site_pid=$!
 for _ in $(seq 200); do [[ -f $work/Site.ini ]] && break; sleep 0.05; done
 "$build/site/builders/tessal-demo-data" install "$work/install" --site-ini "$work/Site.ini" >/dev/null
-[[ -f $work/install/libAPlayerCaller.so ]] || : >"$work/install/libAPlayerCaller.so"
 [[ -n ${DISPLAY:-} ]] || export QT_QPA_PLATFORM=offscreen
 export XDG_DATA_HOME="$work/xdg"
 

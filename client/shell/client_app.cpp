@@ -113,6 +113,7 @@ void ClientApp::Initialise() {
     const auto& folder = environment_.program_folder;
     settings_ = LoadClientSettings(folder);
     site_ = SiteSettings::Load(folder / "Site.ini");
+    BindVideoEngine();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         screen_ = screen->size();
     OpenCourseDatabase();
@@ -131,6 +132,16 @@ void ClientApp::Initialise() {
                          [](const std::string& account) { return TryHoldAccountMutex(account); }};
     login_service_ = std::make_unique<LoginService>(std::move(context), session_, *reporter_);
     StartAssociation();
+}
+
+// A missing engine is shown and start-up goes on; nothing calls through an empty table.
+void ClientApp::BindVideoEngine() {
+    video_engine_ = std::make_unique<APlayerLoader>(
+        [this](const std::string& text, const std::string& caption) {
+            environment_.boxes->Show(nullptr, QString::fromStdString(text),
+                                     QString::fromStdString(caption));
+        });
+    video_engine_->Load(environment_.program_folder);
 }
 
 void ClientApp::OpenCourseDatabase() {
@@ -225,6 +236,8 @@ void ClientApp::Shutdown() {
         login_tray_->Remove();
     if (!released_) {
         released_ = true;
+        if (video_engine_)
+            video_engine_->Unload();
         course_database_.Close();
         if (settings_window_)
             settings_window_->Close();

@@ -26,6 +26,7 @@
 #include "common/gui/tray_icon.h"
 #include "common/log/daily_log.h"
 #include "common/settings/site_settings.h"
+#include "engines/video/loader/aplayer_loader.h"
 
 namespace tessal::client {
 
@@ -65,9 +66,11 @@ public:
     Session& session() { return session_; }
     ClientSettings& settings() { return settings_; }
     DownloadEngine& download_engine() { return *download_engine_; }
+    const APlayerLoader* video_engine() const { return video_engine_.get(); }
 
 private:
     void Initialise();
+    void BindVideoEngine();
     void OpenCourseDatabase();
     void StartAssociation();
     bool LoadWindows();
@@ -80,6 +83,7 @@ private:
     ClientEnvironment environment_;
     std::unique_ptr<DailyLog> log_;
     std::unique_ptr<DownloadEngine> download_engine_;
+    std::unique_ptr<APlayerLoader> video_engine_;
     ClientSettings settings_;
     SiteSettings site_;
     Session session_;

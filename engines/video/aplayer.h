@@ -2,7 +2,8 @@
 
 // The binary interface of the video engine libAPlayerCaller.so: twenty-five entry points
 // with C linkage. TessalPlayer and TessalClient load the library at run time and resolve
-// the entry points by name, in the order of kAPlayerEntryPointNames.
+// the entry points by name, in the order of kAPlayerEntryPointNames. The caller forwards
+// each call to the same name in libAPlayer.so beside it, loaded on the first call.
 //
 // Toolkit and threads
 // - The "native window" of this interface is an opaque pointer to a Qt widget

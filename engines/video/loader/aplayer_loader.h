@@ -11,38 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "engines/video/aplayer.h"
+#include "engines/video/loader/aplayer_functions.h"
 
 namespace tessal {
-
-// One pointer per entry point, in the order they are resolved.
-struct APlayerFunctions {
-    APlayer_Create_t* APlayer_Create = nullptr;
-    APlayer_OpenW_t* APlayer_OpenW = nullptr;
-    APlayer_OpenA_t* APlayer_OpenA = nullptr;
-    APlayer_Close_t* APlayer_Close = nullptr;
-    APlayer_Play_t* APlayer_Play = nullptr;
-    APlayer_Pause_t* APlayer_Pause = nullptr;
-    APlayer_GetVersion_t* APlayer_GetVersion = nullptr;
-    APlayer_SetCustomLogo_t* APlayer_SetCustomLogo = nullptr;
-    APlayer_GetState_t* APlayer_GetState = nullptr;
-    APlayer_GetDuration_t* APlayer_GetDuration = nullptr;
-    APlayer_GetPosition_t* APlayer_GetPosition = nullptr;
-    APlayer_SetPosition_t* APlayer_SetPosition = nullptr;
-    APlayer_GetVideoWidth_t* APlayer_GetVideoWidth = nullptr;
-    APlayer_GetVideoHeight_t* APlayer_GetVideoHeight = nullptr;
-    APlayer_GetVolume_t* APlayer_GetVolume = nullptr;
-    APlayer_SetVolume_t* APlayer_SetVolume = nullptr;
-    APlayer_IsSeeking_t* APlayer_IsSeeking = nullptr;
-    APlayer_GetBufferProgress_t* APlayer_GetBufferProgress = nullptr;
-    APlayer_GetConfigA_t* APlayer_GetConfigA = nullptr;
-    APlayer_GetConfigW_t* APlayer_GetConfigW = nullptr;
-    APlayer_SetConfigW_t* APlayer_SetConfigW = nullptr;
-    APlayer_SetConfigA_t* APlayer_SetConfigA = nullptr;
-    APlayer_Destroy_t* APlayer_Destroy = nullptr;
-    APlayer_GetWindow_t* APlayer_GetWindow = nullptr;
-    APlayerCaller_SetSize_t* APlayerCaller_SetSize = nullptr;
-};
 
 class APlayerLoader final {
 public:

@@ -25,7 +25,8 @@ void ClientTest::SetUp() {
         CopyInto(data / item, folder);
     ASSERT_TRUE(installation_->AddProgram(TESSAL_XLDL_LIBRARY));
     ASSERT_TRUE(installation_->AddProgram(TESSAL_UPDATER_PROGRAM));
-    installation_->Write("libAPlayerCaller.so", "");
+    ASSERT_TRUE(installation_->AddProgram(TESSAL_APLAYER_LIBRARY));
+    ASSERT_TRUE(installation_->AddProgram(TESSAL_APLAYER_ENGINE));
 }
 
 void ClientTest::TearDown() {

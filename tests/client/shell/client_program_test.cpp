@@ -96,9 +96,9 @@ protected:
                                   std::filesystem::copy_options::recursive);
         }
         for (const char* built :
-             {TESSAL_CLIENT_PROGRAM, TESSAL_UPDATER_PROGRAM, TESSAL_XLDL_LIBRARY})
+             {TESSAL_CLIENT_PROGRAM, TESSAL_UPDATER_PROGRAM, TESSAL_XLDL_LIBRARY,
+              TESSAL_APLAYER_LIBRARY, TESSAL_APLAYER_ENGINE})
             ASSERT_TRUE(installation_.AddProgram(built)) << built;
-        installation_.Write("libAPlayerCaller.so", "");
     }
     void TearDown() override {
         // TessalUpdata outlives the client by design; it ends here at the latest.
@@ -133,7 +133,8 @@ TEST_P(ClientSignalTest, RunsTheShutdownRoutine) {
     EXPECT_EQ(client.WaitForExit(10s), 0);
     // The TessalUpdata it started logs the session out.
     EXPECT_TRUE(WaitFor([&] { return installation_.site().state().Sessions().back().logged_out; }));
-    EXPECT_FALSE(std::filesystem::exists(box_log_));
+    EXPECT_FALSE(std::filesystem::exists(box_log_))
+        << tessal::FileContents(box_log_) << client.errors();
 }
 
 INSTANTIATE_TEST_SUITE_P(EndOfSessionAndCtrlC, ClientSignalTest,

@@ -47,12 +47,24 @@ TEST_F(ClientTest, WithoutUserSetIniTheDefaultsHoldAndTheLoginWindowShows) {
     EXPECT_TRUE(Login()->isVisible());
     EXPECT_FALSE(Main()->isVisible());
     EXPECT_TRUE(client_->download_engine().initialised());
+    EXPECT_TRUE(client_->video_engine()->loaded());
     EXPECT_TRUE(boxes_.shown.empty());
     for (const char* made : {"cache/technology", "User"})
         EXPECT_TRUE(std::filesystem::is_directory(installation_->folder() / made)) << made;
     EXPECT_EQ(client_->login_tray()->tip(), "TessalClient");
     EXPECT_TRUE(client_->login_tray()->visible());
     SaveShot(Login(), "login_form");
+}
+
+TEST_F(ClientTest, AVideoEngineThatCannotBeLoadedIsShownAndStartUpGoesOn) {
+    installation_->Write("libAPlayerCaller.so", "not a library");
+    ASSERT_TRUE(StartClient());
+    ASSERT_EQ(boxes_.shown.size(), 1U);
+    EXPECT_EQ(boxes_.shown[0].caption, "apdllMiss");
+    EXPECT_EQ(boxes_.shown[0].text, "apdllMiss");
+    EXPECT_FALSE(client_->video_engine()->loaded());
+    EXPECT_EQ(client_->video_engine()->functions().APlayer_Create, nullptr);
+    EXPECT_TRUE(Login()->isVisible());
 }
 
 TEST_F(ClientTest, ABrokenCourseDatabaseIsShownAndStartUpGoesOn) {
@@ -78,6 +90,7 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
     EXPECT_FALSE(Login()->isVisible());
     EXPECT_FALSE(client_->login_tray()->visible());
     EXPECT_FALSE(client_->download_engine().initialised());
+    EXPECT_FALSE(client_->video_engine()->loaded());
     ASSERT_EQ(started_.size(), 1U);
     EXPECT_EQ(started_[0].program, installation_->folder() / "TessalUpdata");
     EXPECT_EQ(started_[0].argument, "end##u##");
