@@ -64,9 +64,10 @@ echo "Request log:    $demo/requests.jsonl"
 echo "Installation:   $install"
 echo "Members:        demo / demo123, 学员小李 / 学习123, vip / vip888 (more in data/demo/members.json)"
 echo "Stop the site:  scripts/demo.sh --stop"
-if [[ -x $install/TessalClient ]]; then
-  (cd "$install" && setsid ./TessalClient </dev/null >"$demo/client.log" 2>&1 &)
-  echo "TessalClient started (output in $demo/client.log)."
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  echo "No display (DISPLAY or WAYLAND_DISPLAY): start $install/TessalClient on a desktop."
 else
-  echo "TessalClient is not built yet; the site and the installation are ready for it."
+  # exec: no shell of this script stays behind holding its output open.
+  (cd "$install" && exec setsid ./TessalClient </dev/null >"$demo/client.log" 2>&1) &
+  echo "TessalClient started (output in $demo/client.log)."
 fi

@@ -68,6 +68,11 @@ void LoginWindow::SetUp() {
         SetButtonImages(Element(id), Image("IMAGE/LOGIN/confirm_1.png"),
                         Image("IMAGE/LOGIN/confirm_2.png"), Image("IMAGE/LOGIN/confirm_1.png"));
     }
+    // The failure texts lie over the form's fields; they must not take the fields' clicks.
+    for (const int id : {14, 15}) {
+        if (QWidget* text = Element(id))
+            text->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
     const int radio = 19 + settings_.login_channel;  // 20, 21, 22
     SetChecked(Element(radio), true);
     ShowElements(window_.get(), {12, 13, 19}, false);

@@ -1,5 +1,7 @@
 #include "client/shell/main_window.h"
 
+#include <algorithm>
+
 #include "common/gui/element_events.h"
 #include "common/gui/elements.h"
 #include "common/gui/state_images.h"
@@ -29,7 +31,10 @@ std::optional<QRect> PlaceOnLowScreen(QSize screen, QRect window) {
     const int fitting_height = static_cast<int>((screen.height() - 60) * 0.8);
     if (fitting_height >= window.height())
         return std::nullopt;
-    return QRect(screen.width() / 2, 15, window.width(), fitting_height);
+    // From the screen's middle, but never past its right edge: a window wider than
+    // half the screen would otherwise hang off it, title buttons and all.
+    const int x = std::max(0, std::min(screen.width() / 2, screen.width() - window.width()));
+    return QRect(x, 15, window.width(), fitting_height);
 }
 
 void MainWindow::BindTitleButtons(MainWindowHooks hooks) {

@@ -36,8 +36,9 @@ private:
     MainWindowHooks hooks_;
 };
 
-// The main window's place on a screen too low for it: x at the screen's middle, y 15,
-// and 80 % of the screen height less 60 pixels; nothing when it fits.
+// The main window's place on a screen too low for it: x at the screen's middle (moved
+// left as far as needed to keep the window on the screen), y 15, and 80 % of the screen
+// height less 60 pixels; nothing when it fits.
 std::optional<QRect> PlaceOnLowScreen(QSize screen, QRect window);
 
 }  // namespace tessal::client

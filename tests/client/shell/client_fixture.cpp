@@ -85,4 +85,14 @@ void ClientTest::SaveShot(QWidget* window, const std::string& name) const {
     window->grab().save(QString::fromStdString((folder / (name + ".png")).string()));
 }
 
+void ClientTest::ExpectReachable(QWidget* window, std::initializer_list<int> ids) {
+    QApplication::processEvents();
+    for (const int id : ids) {
+        QWidget* element = gui::FindElement(window, id);
+        ASSERT_NE(element, nullptr) << "element " << id;
+        const QPoint centre = element->mapTo(window, element->rect().center());
+        EXPECT_EQ(window->childAt(centre), element) << "element " << id;
+    }
+}
+
 }  // namespace tessal::client::test

@@ -58,6 +58,8 @@ protected:
     std::string UserInfo(const char* key) const;
     std::string UserSet(const char* key) const;
     void SaveShot(QWidget* window, const std::string& name) const;
+    // Each element is what a click at its centre reaches: nothing lies over it.
+    static void ExpectReachable(QWidget* window, std::initializer_list<int> ids);
 
     std::unique_ptr<tessal::test::TestInstallation> installation_;
     RecordingBoxes boxes_;

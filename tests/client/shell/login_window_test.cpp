@@ -34,6 +34,23 @@ protected:
     }
 };
 
+// What the member clicks is what gets the click: nothing lies over a control in any view.
+TEST_F(LoginWindowTest, EveryControlInViewIsWhatAClickOnItReaches) {
+    ASSERT_TRUE(StartClient());
+    const auto reachable = [this](std::initializer_list<int> ids) {
+        ExpectReachable(Login(), ids);
+    };
+    reachable({3, 4, 5, 6, 7, 8, 9, 10, 11, 17});
+    Click(LoginElement(17));
+    reachable({20, 21, 22, 23, 24});
+    Click(LoginElement(24));
+    Click(LoginElement(9));  // empty fields: the failure view
+    ASSERT_TRUE(WaitForFailure());
+    reachable({12, 13});
+    Click(LoginElement(13));
+    reachable({3, 4, 5, 6, 9});
+}
+
 TEST_F(LoginWindowTest, ALoginOnEachChannelOpensTheMainWindowAndReportsTheSession) {
     const std::vector<std::pair<std::string, std::pair<QString, QString>>> logins = {
         {"1", {"demo", "demo123"}}, {"2", {"学员小李", "学习123"}}, {"3", {"vip", "vip888"}}};

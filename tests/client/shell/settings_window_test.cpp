@@ -33,9 +33,12 @@ TEST_F(SettingsWindowTest, SavingStoresTheFolderAndChannelAndTakesEffectAtOnce) 
     ASSERT_TRUE(StartClient());
     EXPECT_EQ(client_->settings().download_channel, 7);  // as stored, until the window opens
 
+    Main()->show();
+    ExpectReachable(Main(), {2, 3, 4});
     QWidget* window = OpenSettings();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
+    ExpectReachable(window, {1, 2, 3, 4, 5, 6, 7});
     EXPECT_EQ(window->windowTitle(), kSettingsTitle);
     EXPECT_EQ(client_->settings().download_channel, 1);
     EXPECT_TRUE(gui::IsChecked(Element(1)));

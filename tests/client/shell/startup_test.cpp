@@ -100,9 +100,12 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
 }
 
 TEST(MainWindowPlaceTest, ATallWindowOnALowScreenIsMovedAndShortened) {
-    EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 900}), QRect(960, 15, 1000, 816));
+    EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 900, 900}), QRect(960, 15, 900, 816));
     EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 816}), std::nullopt);
-    EXPECT_EQ(PlaceOnLowScreen({1280, 720}, {0, 0, 1000, 680}), QRect(640, 15, 1000, 528));
+    // A window wider than half the screen stays on it.
+    EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 900}), QRect(920, 15, 1000, 816));
+    EXPECT_EQ(PlaceOnLowScreen({1280, 720}, {0, 0, 1000, 680}), QRect(280, 15, 1000, 528));
+    EXPECT_EQ(PlaceOnLowScreen({800, 600}, {0, 0, 1000, 680}), QRect(0, 15, 1000, 432));
 }
 
 }  // namespace
