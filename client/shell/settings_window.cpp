@@ -55,6 +55,10 @@ bool SettingsWindow::Create() {
     RegisterEvent(FindElement(window_, 5), kEventButtonClick, [this](EventArgs&) { Save(); });
     RegisterEvent(FindElement(window_, 6), kEventButtonClick, [this](EventArgs&) { Close(); });
     SetFramedWindow(window_, Shadow{3, 255, 3, false, ColourFromBgr(0x1E1E1E)});
+    // A frameless window gets no place from the desktop: it opens over the main window.
+    if (hooks_.owner != nullptr && hooks_.owner->isVisible()) {
+        window_->move(hooks_.owner->geometry().center() - window_->rect().center());
+    }
     return true;
 }
 

@@ -38,6 +38,7 @@ TEST_F(SettingsWindowTest, SavingStoresTheFolderAndChannelAndTakesEffectAtOnce) 
     QWidget* window = OpenSettings();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
+    EXPECT_LE((window->geometry().center() - Main()->geometry().center()).manhattanLength(), 2);
     ExpectReachable(window, {1, 2, 3, 4, 5, 6, 7});
     EXPECT_EQ(window->windowTitle(), kSettingsTitle);
     EXPECT_EQ(client_->settings().download_channel, 1);
