@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang-format
+  build-essential cmake ninja-build pkg-config git clang-format ccache
   # GUI toolkit, layouts, images, web view, OpenGL video widget
   qt6-base-dev qt6-tools-dev qt6-svg-dev qt6-webengine-dev libqt6opengl6-dev
   qt6-qpa-plugins qt6-image-formats-plugins libgl1-mesa-dri libglx-mesa0

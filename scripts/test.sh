@@ -16,6 +16,10 @@ if [[ ${1:-} == --sanitize ]]; then
 fi
 
 bash "$root/scripts/install-deps.sh"
+# Rebuilds of unchanged sources come from ccache's store (~/.cache/ccache) when it is there.
+if command -v ccache >/dev/null; then
+  options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build" -j"$jobs"
 cd "$build"

@@ -31,7 +31,6 @@ public:
                 ::_exit(127);
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
             ::setenv("TESSAL_TRACE", "1", 1);
-            ::setenv("TESSAL_TEST_WAIT_DIVISOR", "100", 1);
             ::setenv("TESSAL_TEST_BOX_LOG", box_log.c_str(), 1);
             const std::string program = (folder / "TessalClient").string();
             ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
