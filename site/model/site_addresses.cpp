@@ -7,13 +7,13 @@
 namespace tessal::site {
 
 std::string SiteAddresses::HostName(SiteHost host) const {
-    return std::string(kLoopbackAddress) + ":" + std::to_string(PortOf(host));
+    return address_ + ":" + std::to_string(PortOf(host));
 }
 
 std::string SiteAddresses::SiteIniText(const std::string& code_page,
                                        const std::string& hotline) const {
     std::ostringstream out;
-    out << "; Written by tessal-site: every host of the site on loopback.\n[Hosts]\n";
+    out << "; Written by tessal-site: every host of the site on " << address_ << ".\n[Hosts]\n";
     for (std::size_t i = 0; i < kSiteHostCount; ++i) {
         const auto host = static_cast<SiteHost>(i);
         out << SiteSettings::KeyOf(host) << "=" << HostName(host) << "\n";

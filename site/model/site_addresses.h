@@ -20,17 +20,20 @@ inline constexpr const char* kDefaultHotline = "400-800-8266";
 
 class SiteAddresses {
 public:
-    explicit SiteAddresses(int base_port) : base_port_(base_port) {}
+    explicit SiteAddresses(int base_port, std::string address = kLoopbackAddress)
+        : base_port_(base_port), address_(std::move(address)) {}
 
     int base_port() const { return base_port_; }
     int PortOf(SiteHost host) const { return base_port_ + static_cast<int>(host); }
     int ControlPort() const { return base_port_ + static_cast<int>(kSiteHostCount); }
-    // "127.0.0.1:<port>", the host value of Site.ini.
+    // "<address>:<port>" ("127.0.0.1:<port>" but in a benchmark), the host value of
+    // Site.ini.
     std::string HostName(SiteHost host) const;
     std::string SiteIniText(const std::string& code_page, const std::string& hotline) const;
 
 private:
     int base_port_;
+    std::string address_;
 };
 
 class SiteUrls {

@@ -1,6 +1,7 @@
 // The control port, for tests and maintainers that drive a site running as its own
 // process: read or clear the request log, add or clear fault rules, queue a push
-// message, raise the update list version, and see sessions and questions.
+// message, raise the update list version, and see sessions and questions; and take a
+// host off the line for a while.
 
 #include <json/json.h>
 
@@ -23,6 +24,22 @@ Reply AddFault(FaultRules& faults, const SiteRequest& request) {
     if (!FaultRuleFromJson(request.http.body, rule, error))
         return Reply::Status(400, error + "\n");
     faults.Add(std::move(rule));
+    return Reply::Text("ok\n");
+}
+
+// {"host":"Download1","ms":10000}: the host refuses connections for that long.
+Reply StartOutage(const StartOutageFunction& start_outage, const SiteRequest& request) {
+    Json::Value value;
+    Json::CharReaderBuilder builder;
+    std::string error;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    const std::string& body = request.http.body;
+    if (!reader->parse(body.data(), body.data() + body.size(), &value, &error) ||
+        !value.isObject() || !value["host"].isString() || !value["ms"].isInt()) {
+        return Reply::Status(400, "an outage is {\"host\": \"Download1\", \"ms\": 10000}\n");
+    }
+    if (!start_outage(value["host"].asString(), std::chrono::milliseconds(value["ms"].asInt())))
+        return Reply::Status(409, "no such host, or it is down already\n");
     return Reply::Text("ok\n");
 }
 
@@ -72,7 +89,8 @@ Reply Questions(const SiteContext& site) {
 
 }  // namespace
 
-void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, FaultRules& faults) {
+void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, FaultRules& faults,
+                         StartOutageFunction start_outage) {
     routes.Add(kControlSlot, Method::kGet, "/requests",
                [&log](const SiteRequest& request) { return Requests(log, request); });
     routes.Add(kControlSlot, Method::kDelete, "/requests", [&log](const SiteRequest&) {
@@ -85,6 +103,10 @@ void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, Fau
         faults.Clear();
         return Reply::Text("ok\n");
     });
+    routes.Add(kControlSlot, Method::kPost, "/outage",
+               [start_outage = std::move(start_outage)](const SiteRequest& request) {
+                   return StartOutage(start_outage, request);
+               });
     routes.Add(kControlSlot, Method::kPost, "/pushes",
                [&site](const SiteRequest& request) { return QueuePush(site, request); });
     routes.Add(kControlSlot, Method::kPut, "/list-version", [&site](const SiteRequest& request) {

@@ -2,6 +2,10 @@
 
 // Each file of endpoints registers what one part of the site answers.
 
+#include <chrono>
+#include <functional>
+#include <string>
+
 #include "site/server/fault_rules.h"
 #include "site/server/request_log.h"
 #include "site/server/routes.h"
@@ -26,7 +30,10 @@ void AddFileEndpoints(Routes& routes, SiteContext& site);
 void AddIpLookupEndpoints(Routes& routes, SiteContext& site);
 // Plain pages: registration, forgotten password, news and custom push pages.
 void AddPageEndpoints(Routes& routes, SiteContext& site);
-// The control port: request log, fault rules, pushes, list version, sessions, questions.
-void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, FaultRules& faults);
+// The control port: request log, fault rules, host outages, pushes, list version,
+// sessions, questions.
+using StartOutageFunction = std::function<bool(const std::string& host, std::chrono::milliseconds)>;
+void AddControlEndpoints(Routes& routes, SiteContext& site, RequestLog& log, FaultRules& faults,
+                         StartOutageFunction start_outage);
 
 }  // namespace tessal::site

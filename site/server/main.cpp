@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "Plays every host of the Tessal site on 127.0.0.1: host number k of Site.ini\n"
     "(MainSite 0, VideoApi 1, ClientData 2, AppApi 3, Course 4, Passport 5,\n"
     "Download1-3 6-8, Codec 9, IpLookup 10) listens on the base port + k, and the\n"
-    "control port (request log, fault rules, pushes, list version) on base + 11.\n"
+    "control port (request log, fault rules, outages, pushes, list version) on\n"
+    "base + 11.\n"
     "Stops on SIGTERM or SIGINT.\n"
     "\n"
     "  --base-port N          first port (default 18700); 0 picks a free range\n"
@@ -31,6 +32,8 @@ constexpr const char* kUsage =
     "  --request-log FILE     append every request to FILE as one JSON line\n"
     "  --list-version N       version of the update lists\n"
     "  --serve-file PATH=FILE also serve FILE at PATH on the three download hosts\n"
+    "  --listen-address IP    listen there instead of 127.0.0.1 (a benchmark's own\n"
+    "                         network namespace; never a shared network)\n"
     "  --help                 this text\n";
 
 struct Arguments {
@@ -68,6 +71,8 @@ bool ApplyOption(const std::string& name, const std::string& value, Arguments& a
         options.request_log_file = value;
     } else if (name == "--list-version") {
         arguments.list_version = value;
+    } else if (name == "--listen-address") {
+        options.listen_address = value;
     } else if (name == "--serve-file") {
         const std::size_t equals = value.find('=');
         if (equals == std::string::npos || value[0] != '/')

@@ -97,6 +97,7 @@ bool ReferenceSite::Start(std::string& error) {
     urls_ = std::make_unique<SiteUrls>(addresses_);
     state_ = std::make_unique<SiteState>(data_);
     RegisterEndpoints();
+    down_.assign(servers_.size(), false);
     for (auto& server : servers_) {
         threads_.emplace_back([raw = server.get()] { raw->listen_after_bind(); });
     }
@@ -123,10 +124,16 @@ bool ReferenceSite::AllListening() {
 
 void ReferenceSite::Stop() {
     stop_.Raise();
-    for (auto& server : servers_)
-        server->stop();
-    for (auto& thread : threads_)
-        thread.join();
+    EndOutages();
+    const std::lock_guard lock(servers_mutex_);
+    for (auto& server : servers_) {
+        if (server)
+            server->stop();
+    }
+    for (auto& thread : threads_) {
+        if (thread.joinable())
+            thread.join();
+    }
     threads_.clear();
     servers_.clear();
     requests_.StopMirror();
@@ -141,13 +148,13 @@ bool ReferenceSite::BindAll(int base_port) {
     for (int slot = 0; slot < kPortCount; ++slot) {
         auto server = std::make_unique<httplib::Server>();
         server->set_socket_options(ExclusivePortOptions);
-        if (!server->bind_to_port(kLoopbackAddress, base_port + slot)) {
+        if (!server->bind_to_port(options_.listen_address, base_port + slot)) {
             servers_.clear();
             return false;
         }
         servers_.push_back(std::move(server));
     }
-    addresses_ = SiteAddresses(base_port);
+    addresses_ = SiteAddresses(base_port, options_.listen_address);
     return true;
 }
 
@@ -174,31 +181,36 @@ void ReferenceSite::RegisterEndpoints() {
     AddFileEndpoints(*routes_, *context_);
     AddIpLookupEndpoints(*routes_, *context_);
     AddPageEndpoints(*routes_, *context_);
-    AddControlEndpoints(*routes_, *context_, requests_, faults_);
-    for (int slot = 0; slot < kPortCount; ++slot) {
-        httplib::Server& server = *servers_[static_cast<std::size_t>(slot)];
-        const auto serve = [this, slot](const httplib::Request& request,
-                                        httplib::Response& response) {
-            Serve(slot, request, response);
-        };
-        server.Get(".*", serve).Post(".*", serve).Put(".*", serve).Delete(".*", serve);
-        server.set_keep_alive_timeout(1);
-        server.set_payload_max_length(kMaxBodyBytes);
-        // httplib refuses some requests before routing (a form over its 8 KiB, a body
-        // over the limit, a malformed Range); they are recorded once answered.
-        server.set_logger([this, slot](const httplib::Request& request, const httplib::Response&) {
-            if (!served_on_this_thread && slot != kControlSlot) {
-                requests_.Add(Record(slot, addresses_.base_port() + slot, request));
-            }
-            served_on_this_thread = false;
-        });
-        server.new_task_queue = [] { return new httplib::ThreadPool(kThreadsPerHost); };
-    }
+    AddControlEndpoints(*routes_, *context_, requests_, faults_,
+                        [this](const std::string& host, std::chrono::milliseconds duration) {
+                            return StartOutage(host, duration);
+                        });
+    for (int slot = 0; slot < kPortCount; ++slot)
+        ConfigureServer(slot, *servers_[static_cast<std::size_t>(slot)]);
+}
+
+void ReferenceSite::ConfigureServer(int slot, httplib::Server& server) {
+    const auto serve = [this, slot](const httplib::Request& request, httplib::Response& response) {
+        Serve(slot, request, response);
+    };
+    server.Get(".*", serve).Post(".*", serve).Put(".*", serve).Delete(".*", serve);
+    server.set_keep_alive_timeout(1);
+    server.set_payload_max_length(kMaxBodyBytes);
+    // httplib refuses some requests before routing (a form over its 8 KiB, a body over
+    // the limit, a malformed Range); they are recorded once answered.
+    server.set_logger([this, slot](const httplib::Request& request, const httplib::Response&) {
+        if (!served_on_this_thread && slot != kControlSlot) {
+            requests_.Add(Record(slot, addresses_.base_port() + slot, request));
+        }
+        served_on_this_thread = false;
+    });
+    server.new_task_queue = [] { return new httplib::ThreadPool(kThreadsPerHost); };
 }
 
 void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Response& response) {
     const std::string host = SlotName(slot);
     std::optional<FaultRule> fault;
+    const CutSignal cut = outages_.Signal(slot);
     served_on_this_thread = true;
     if (slot != kControlSlot) {
         requests_.Add(Record(slot, addresses_.base_port() + slot, request));
@@ -222,7 +234,74 @@ void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Re
     // The site answers byte ranges itself (httplib would apply them to any reply and
     // past the end of a file); httplib hands over a request it owns, so this is sound.
     const_cast<httplib::Request&>(request).ranges.clear();
-    WriteReply(std::move(reply), fault, stop_, request.get_header_value("Range"), response);
+    WriteReply(std::move(reply), fault, stop_, cut, request.get_header_value("Range"), response);
+}
+
+}  // namespace tessal::site
+
+namespace tessal::site {
+namespace {
+
+// The slot of a Site.ini host key; -1 for the control port or an unknown name.
+int HostSlot(const std::string& host) {
+    for (int slot = 0; slot < kControlSlot; ++slot) {
+        if (SlotName(slot) == host)
+            return slot;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool ReferenceSite::StartOutage(const std::string& host, std::chrono::milliseconds duration) {
+    const int slot = HostSlot(host);
+    const std::lock_guard lock(servers_mutex_);
+    const auto index = static_cast<std::size_t>(slot);
+    if (slot < 0 || servers_.empty() || stop_.raised() || down_[index])
+        return false;
+    down_[index] = true;
+    outages_.Begin(slot);  // the replies in progress give up at their next piece
+    servers_[index]->stop();
+    threads_[index].join();
+    outage_threads_.emplace_back([this, slot, duration] {
+        if (stop_.WaitFor(duration))
+            Relisten(slot);
+    });
+    return true;
+}
+
+// The host back on its old port, with a new listener; false when the site stopped first.
+bool ReferenceSite::Relisten(int slot) {
+    auto server = std::make_unique<httplib::Server>();
+    server->set_socket_options(ExclusivePortOptions);
+    ConfigureServer(slot, *server);
+    const int port = addresses_.base_port() + slot;
+    while (!server->bind_to_port(options_.listen_address, port)) {
+        if (!stop_.WaitFor(std::chrono::milliseconds(100)))
+            return false;
+    }
+    const std::lock_guard lock(servers_mutex_);
+    if (stop_.raised())
+        return false;
+    const auto index = static_cast<std::size_t>(slot);
+    httplib::Server* raw = server.get();
+    threads_[index] = std::thread([raw] { raw->listen_after_bind(); });
+    servers_[index] = std::move(server);
+    // A stop that came before the listener ran would be forgotten (see AllListening).
+    while (!raw->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    down_[index] = false;
+    return true;
+}
+
+void ReferenceSite::EndOutages() {
+    std::vector<std::thread> ending;
+    {
+        const std::lock_guard lock(servers_mutex_);
+        ending.swap(outage_threads_);
+    }
+    for (auto& thread : ending)
+        thread.join();
 }
 
 }  // namespace tessal::site

@@ -6,9 +6,11 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "site/model/demo_data.h"
 #include "site/model/site_addresses.h"
 #include "site/server/fault_rules.h"
+#include "site/server/host_outages.h"
 #include "site/server/request_log.h"
 #include "site/server/site_state.h"
 #include "site/server/stop_signal.h"
@@ -32,6 +35,9 @@ struct SiteOptions {
     std::string code_page = "GBK";
     std::string hotline = kDefaultHotline;
     std::filesystem::path request_log_file;  // JSON lines; empty: none
+    // Where every port listens. Loopback for tests and the demo; a benchmark inside a
+    // network namespace of its own names the namespace's address.
+    std::string listen_address = kLoopbackAddress;
     // Extra files on the download hosts: decoded path ("/lessons/...") -> file.
     std::map<std::string, std::filesystem::path> extra_files;
 };
@@ -51,6 +57,11 @@ public:
     bool Start(std::string& error);
     // Stops listening and ends every reply in progress; waits for the listeners.
     void Stop();
+    // Takes one host (a Site.ini key such as "Download1") off the line for `duration`:
+    // replies in progress are cut and its port refuses connections; then it listens on
+    // the same port again. Returns once the port is closed; false for an unknown host, the
+    // control port, a host already down, or a site that is not running.
+    bool StartOutage(const std::string& host, std::chrono::milliseconds duration);
 
     const SiteAddresses& addresses() const { return addresses_; }
     const SiteUrls& urls() const { return *urls_; }
@@ -65,6 +76,9 @@ private:
     bool BindFreeRange();
     bool AllListening();
     void RegisterEndpoints();
+    void ConfigureServer(int slot, httplib::Server& server);
+    bool Relisten(int slot);
+    void EndOutages();
     void Serve(int slot, const httplib::Request& request, httplib::Response& response);
 
     SiteOptions options_;
@@ -77,8 +91,12 @@ private:
     RequestLog requests_;
     FaultRules faults_;
     StopSignal stop_;
-    std::vector<std::unique_ptr<httplib::Server>> servers_;
-    std::vector<std::thread> threads_;
+    HostOutages outages_;
+    std::mutex servers_mutex_;  // servers_ and threads_ change during an outage
+    std::vector<std::unique_ptr<httplib::Server>> servers_;  // by slot
+    std::vector<std::thread> threads_;                       // by slot; none while down
+    std::vector<std::thread> outage_threads_;
+    std::vector<bool> down_;
 };
 
 }  // namespace tessal::site

@@ -83,6 +83,7 @@ struct Feeder {
     std::int64_t cut_after_bytes = -1;
     std::int64_t rate_bytes_per_second = 0;
     StopSignal* stop = nullptr;
+    CutSignal cut;
     std::int64_t sent = 0;
     std::string buffer;
 
@@ -103,7 +104,7 @@ struct Feeder {
             return false;
         if (rate_bytes_per_second > 0 && !stop->WaitFor(kThrottleTick))
             return false;
-        if (stop->raised())
+        if (stop->raised() || cut.raised())
             return false;
         const std::size_t chunk = ChunkFor(length);
         if (!source->Read(first_byte + offset, chunk, buffer) ||
@@ -174,7 +175,7 @@ RangeAnswer ChooseRange(std::string_view header, std::size_t size, ByteRange& ra
     return RangeAnswer::kPart;
 }
 
-void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop,
+void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop, CutSignal cut,
                 std::string_view range_header, httplib::Response& response) {
     if (fault)
         ApplyFault(reply, *fault);
@@ -212,6 +213,7 @@ void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& 
     feeder.cut_after_bytes = fault ? fault->cut_after_bytes : -1;
     feeder.rate_bytes_per_second = fault ? fault->rate_bytes_per_second : 0;
     feeder.stop = &stop;
+    feeder.cut = cut;
     response.set_content_provider(range.last - range.first + 1, reply.content_type,
                                   std::move(feeder));
 }

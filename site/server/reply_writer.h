@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "site/server/fault_rules.h"
+#include "site/server/host_outages.h"
 #include "site/server/reply.h"
 #include "site/server/stop_signal.h"
 
@@ -25,8 +26,9 @@ enum class RangeAnswer { kWhole, kPart, kUnsatisfiable };
 RangeAnswer ChooseRange(std::string_view header, std::size_t size, ByteRange& range);
 
 // `range_header` is the request's Range header; only a 200 file reply honours it (httplib
-// must not apply it again: the caller clears the request's parsed ranges).
-void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop,
+// must not apply it again: the caller clears the request's parsed ranges). A body sent in
+// pieces stops, closing the connection, when the site stops or `cut` is raised.
+void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& stop, CutSignal cut,
                 std::string_view range_header, httplib::Response& response);
 
 }  // namespace tessal::site

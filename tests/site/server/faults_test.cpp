@@ -101,6 +101,32 @@ TEST_F(FaultsTest, StoppingEndsWaitingReplies) {
     EXPECT_NE(pending.get().status, 200);
 }
 
+// A lesson host's line down for a while: the transfer in progress is cut, connections
+// are refused, and afterwards the host answers on its old port again.
+TEST_F(FaultsTest, AnOutageCutsTheHostRefusesItThenTheHostComesBack) {
+    FaultRule slow = Rule("Download1", "");
+    slow.rate_bytes_per_second = 20000;
+    site_->faults().Add(slow);
+    auto in_progress = std::async(std::launch::async, [url = Lesson()] { return Fetch(url); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string control =
+        "http://127.0.0.1:" + std::to_string(site_->addresses().ControlPort()) + "/outage";
+    EXPECT_EQ(FetchWith("POST", control, R"({"host":"Download1","ms":1500})").status, 200);
+    EXPECT_EQ(in_progress.get().curl_code, 18) << "cut: CURLE_PARTIAL_FILE";
+    EXPECT_EQ(Fetch(Lesson()).curl_code, 7) << "refused: CURLE_COULDNT_CONNECT";
+    EXPECT_EQ(Fetch(Url(SiteHost::kDownload2, "/lessons/101/kj101-02.tessal"), "0-9").status, 206)
+        << "other hosts unharmed";
+    EXPECT_EQ(FetchWith("POST", control, R"({"host":"Download1","ms":1500})").status, 409)
+        << "down already";
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(1700));
+    EXPECT_EQ(Fetch(Lesson(), "0-9").status, 206);
+    for (const char* refused : {R"({"host":"Control","ms":10})", R"({"host":"Nowhere","ms":10})",
+                                R"({"host":"Download1"})", "[]"}) {
+        EXPECT_NE(FetchWith("POST", control, refused).status, 200) << refused;
+    }
+}
+
 TEST(FaultRuleJson, ReadsEveryMemberAndRefusesBadTypes) {
     FaultRule rule;
     std::string error;
