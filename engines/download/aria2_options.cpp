@@ -6,6 +6,14 @@ namespace tessal::xldl {
 
 aria2::KeyVals SessionOptions(const EngineSettingsSnapshot& settings) {
     aria2::KeyVals options = {
+        {"no-conf", "true"},
+        {"no-netrc", "true"},
+        // Empty values override the environment's http_proxy, all_proxy and the rest.
+        {"all-proxy", ""},
+        {"http-proxy", ""},
+        {"https-proxy", ""},
+        {"ftp-proxy", ""},
+        {"no-proxy", ""},
         {"quiet", "true"},
         {"console-log-level", "error"},
         {"summary-interval", "0"},
@@ -21,16 +29,21 @@ aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnaps
     aria2::KeyVals options = {
         {"dir", request.folder},
         {"out", request.file_name},
-        // Resume from the partial file and its control file; never rename, never
-        // overwrite: the client finds and moves the file by the name it gave.
-        {"continue", "true"},
-        {"allow-overwrite", "false"},
-        {"auto-file-renaming", "false"},
+        // Resume only from the engine's own control file. A file of that name without
+        // one (left by anything else, or a lesson since changed on the server) is
+        // downloaded afresh: aria2 would otherwise extend it, or call it complete when
+        // its size happens to match.
+        {"continue", "false"},
+        {"allow-overwrite", "true"},
+        {"auto-file-renaming", "false"},  // the client finds and moves the file by its name
         {"file-allocation", "none"},
         {"max-tries", std::to_string(kMaxTries)},
         {"retry-wait", std::to_string(kRetryWaitSeconds)},
         {"connect-timeout", "10"},
         {"timeout", "30"},
+        // A connection that trickles (a broken line rather than a slow one) is closed
+        // and tried again; below any limit the member can set (whole KiB/s).
+        {"lowest-speed-limit", "512"},
         // One connection: a lesson host is a single server, and one stream is as fast
         // as several on it while being gentler.
         {"split", "1"},
@@ -38,9 +51,6 @@ aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnaps
         // Large pieces: aria2 spends less time on piece bookkeeping per byte (measured
         // about +15 % on loopback); a resume still starts at the last written block.
         {"piece-length", "64M"},
-        // A large receive buffer lets one connection keep up with a fast line (measured
-        // about +15 % on loopback).
-        {"socket-recv-buffer-size", "16M"},
         {"remote-time", "false"},
     };
     if (!settings.user_agent.empty())

@@ -9,11 +9,15 @@
 
 namespace tessal::xldl {
 
-// A failing transfer is tried this often, this many seconds apart, before the task
-// reports failure: the client polls once a second and moves on to the next lesson.
+// A broken transfer is tried this often, this many seconds apart, inside aria2; what
+// still fails then is tried again by the engine while the outage lasts (retry_policy.h).
 inline constexpr int kMaxTries = 3;
 inline constexpr int kRetryWaitSeconds = 1;
 
+// Session options: nothing from outside the client reaches the engine. aria2 would read
+// the member's own aria2.conf (which may open an RPC port or stop XL_Init with a typo),
+// ~/.netrc (which would send passwords to the lesson hosts) and the proxy variables of
+// the environment; only XL_SetProxy chooses a proxy.
 aria2::KeyVals SessionOptions(const EngineSettingsSnapshot& settings);
 aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnapshot& settings);
 aria2::KeyVals SpeedLimitOptions(std::int64_t bytes_per_second);

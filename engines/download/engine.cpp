@@ -18,12 +18,6 @@ using namespace std::chrono_literals;
 constexpr auto kRefreshInterval = 50ms;
 constexpr auto kIdleWait = 100ms;
 
-// aria2 cannot be initialised again after a deinit in one process, so it never is.
-void InitialiseAria2Once() {
-    static std::once_flag once;
-    std::call_once(once, [] { aria2::libraryInit(); });
-}
-
 bool IsFinal(aria2::DownloadStatus status) {
     return status == aria2::DOWNLOAD_COMPLETE || status == aria2::DOWNLOAD_ERROR ||
            status == aria2::DOWNLOAD_REMOVED;
@@ -58,10 +52,10 @@ Engine::~Engine() {
 }
 
 bool Engine::Start() {
+    retry_times_ = RetryTimes::FromEnvironment();
     std::promise<bool> started;
     auto result = started.get_future();
     thread_ = std::thread([this, &started] {
-        InitialiseAria2Once();
         aria2::SessionConfig config;
         config.keepRunning = true;  // the session outlives its downloads; shutdown() ends it
         config.useSignalHandler = false;
@@ -99,6 +93,7 @@ void Engine::SetDownloadLimit(std::int64_t bytes_per_second) {
 void Engine::Loop() {
     while (!stopping_) {
         commands_.RunAll();
+        ResumeDueRetries();
         AddPendingTasks();
         if (added_.empty()) {
             commands_.WaitFor(kIdleWait);
@@ -142,6 +137,8 @@ void Engine::AddPendingTasks() {
 
 bool Engine::AddToAria2(const std::shared_ptr<Task>& task) {
     aria2::A2Gid gid = 0;
+    if (!task->retry.started())
+        task->retry.Start(Clock::now());
     const auto options = TaskOptions(task->request, EngineSettings::Instance().Snapshot());
     if (aria2::addUri(session_, &gid, {task->request.url}, options) != 0) {
         task->error_code = -1;
@@ -164,29 +161,39 @@ void Engine::RemoveFromAria2(Task& task) {
 
 void Engine::Refresh() {
     for (const auto& added : added_)
-        RefreshOne(*added.task, added.gid);
+        RefreshOne(added.task, added.gid);
     std::erase_if(added_, [](const Added& added) { return !added.task->holds_files; });
     events_seen_ = false;
     last_refresh_ = std::chrono::steady_clock::now();
 }
 
 // A handle is valid only until the next run(), so it is read and released here.
-void Engine::RefreshOne(Task& task, aria2::A2Gid gid) {
+void Engine::RefreshOne(const std::shared_ptr<Task>& task, aria2::A2Gid gid) {
     aria2::DownloadHandle* handle = aria2::getDownloadHandle(session_, gid);
     if (handle == nullptr) {  // the result was evicted: it ended somehow
-        if (task.state != Aria2State::kComplete)
-            task.state = Aria2State::kFailed;
-        task.holds_files = false;
+        if (task->state != Aria2State::kComplete)
+            task->state = Aria2State::kFailed;
+        task->holds_files = false;
         return;
     }
     const aria2::DownloadStatus status = handle->getStatus();
-    task.total_bytes = handle->getTotalLength();
-    task.completed_bytes = handle->getCompletedLength();
-    task.error_code = handle->getErrorCode();
+    const std::int64_t total = handle->getTotalLength();
+    const std::int64_t completed = handle->getCompletedLength();
+    task->error_code = handle->getErrorCode();
     aria2::deleteDownloadHandle(handle);
-    task.state = StateOf(status, task);
+    // A task tried again learns its length only once the server answers; until then it
+    // keeps what it had, so the member's progress does not drop to nothing and back.
+    if (total > 0 || task->total_bytes.load() == 0) {
+        task->total_bytes = total;
+        task->completed_bytes = completed;
+    }
+    task->retry.OnBytes(completed, Clock::now());
     if (IsFinal(status))
-        task.holds_files = false;
+        task->holds_files = false;
+    if (status == aria2::DOWNLOAD_ERROR)
+        OnError(task);
+    else
+        task->state = StateOf(status, *task);
 }
 
 int Engine::OnEvent(aria2::Session*, aria2::DownloadEvent, aria2::A2Gid, void* user_data) {

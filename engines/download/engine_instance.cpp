@@ -5,6 +5,8 @@
 #include <shared_mutex>
 #include <thread>
 
+#include "engines/download/library_setup.h"
+
 namespace tessal::xldl {
 namespace {
 
@@ -18,6 +20,7 @@ bool InitEngine() {
     const std::lock_guard lifecycle(lifecycle_mutex);
     if (CurrentEngine())
         return true;
+    SetUpLibraryOnce();
     auto started = std::make_shared<Engine>();
     if (!started->Start())
         return false;

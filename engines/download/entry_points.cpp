@@ -91,7 +91,7 @@ XLDL_EXPORT XlBool XL_QueryTaskInfoEx(XlTaskHandle handle, XlTaskInfo* info) {
         return 0;
     const auto task = FindTask(handle);
     if (!task) {
-        info->status = kXlNoSuchTask;
+        info->status = kXlFailed;
         return 0;
     }
     tessal::xldl::FillInfo(*task, *info);
@@ -151,8 +151,8 @@ XLDL_EXPORT void XL_SetUserAgent(const char16_t* user_agent) {
 XLDL_EXPORT XlBool XL_GetFileSizeWithUrl(const char16_t* url, std::int64_t* size) {
     if (url == nullptr || size == nullptr)
         return 0;
-    const auto found = tessal::xldl::FileSizeOfUrl(
-        Utf8FromText(url), EngineSettings::Instance().Snapshot().user_agent);
+    const auto found =
+        tessal::xldl::FileSizeOfUrl(Utf8FromText(url), EngineSettings::Instance().Snapshot());
     if (!found)
         return 0;
     *size = *found;

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "engines/download/retry_policy.h"
+
 namespace tessal::xldl {
 
 struct TaskRequest {
@@ -28,6 +30,7 @@ enum class Aria2State : int {
     kPaused,
     kComplete,  // complete and the file is where the client expects it
     kFailed,    // error, removed, or complete without the file
+    kRetrying,  // aria2 gave up, the engine tries again after a wait (retry_policy.h)
 };
 
 struct Task {
@@ -49,6 +52,9 @@ struct Task {
     std::atomic<std::int64_t> completed_bytes{0};
     // aria2 still holds the task's files open (added and not yet in its results).
     std::atomic<bool> holds_files{false};
+
+    // Engine thread only.
+    RetryBudget retry;
 };
 
 }  // namespace tessal::xldl

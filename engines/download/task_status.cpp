@@ -11,6 +11,7 @@ std::int32_t StatusFromAria2(const Task& task, Aria2State state) {
         case Aria2State::kWaiting:
             return kXlStarting;
         case Aria2State::kActive:
+        case Aria2State::kRetrying:  // through an outage the lesson is still on its way
             return task.completed_bytes.load() > 0 ? kXlDownloading : kXlStarting;
         case Aria2State::kPaused:
             return kXlPaused;

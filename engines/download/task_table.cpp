@@ -7,10 +7,13 @@ namespace {
 
 std::atomic<std::uint64_t> next_task_id{1};
 
-// Added to aria2 and not yet released, or started and about to be added.
+// Added to aria2 and not yet released, waiting to be tried again, or started and about
+// to be added.
 bool WillWrite(const Task& task) {
     if (task.holds_files.load())
         return true;
+    if (task.state.load() == Aria2State::kRetrying)
+        return !task.stop_requested.load() && !task.deleted.load();
     return task.start_requested.load() && !task.stop_requested.load() && !task.deleted.load() &&
            task.state.load() == Aria2State::kNotAdded;
 }

@@ -6,7 +6,8 @@
 
 namespace tessal::xldl {
 
-std::optional<std::int64_t> FileSizeOfUrl(const std::string& url, const std::string& user_agent) {
+std::optional<std::int64_t> FileSizeOfUrl(const std::string& url,
+                                          const EngineSettingsSnapshot& settings) {
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
                                                                    &curl_easy_cleanup);
     if (!curl)
@@ -16,8 +17,14 @@ std::optional<std::int64_t> FileSizeOfUrl(const std::string& url, const std::str
     curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 10L);
-    if (!user_agent.empty())
-        curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, user_agent.c_str());
+    if (!settings.user_agent.empty())
+        curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, settings.user_agent.c_str());
+    // An empty proxy turns off curl's reading of http_proxy and the like.
+    curl_easy_setopt(curl.get(), CURLOPT_PROXY, settings.proxy.url.c_str());
+    if (!settings.proxy.url.empty()) {
+        curl_easy_setopt(curl.get(), CURLOPT_PROXYUSERNAME, settings.proxy.user.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_PROXYPASSWORD, settings.proxy.password.c_str());
+    }
     if (curl_easy_perform(curl.get()) != CURLE_OK)
         return std::nullopt;
     long status = 0;

@@ -12,7 +12,9 @@
 
 extern "C" {
 
-// Task states as the engine reports them.
+// Task states as the engine reports them. A handle the engine does not know (null,
+// stale, or from before XL_UnInit) reports kXlFailed, so that a client waiting for a
+// task to end never waits for one that does not exist; kXlNoSuchTask is never reported.
 enum XlTaskStatus : std::int32_t {
     kXlNoSuchTask = 0,
     kXlFailed = 1,

@@ -9,6 +9,7 @@
 #include "common/files/md5.h"
 #include "site/server/reference_site.h"
 #include "tests/engines/download/engine_library.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal::xldl::test {
@@ -64,11 +65,32 @@ protected:
         site_->faults().Add(rule);
     }
 
+    // A reply of the lesson with another status, `times` times.
+    void AnswerWith(int status, int times) {
+        site::FaultRule rule;
+        rule.host = "Download1";
+        rule.path = kLessonPath;
+        rule.status = status;
+        rule.times = times;
+        site_->faults().Add(rule);
+    }
+
     TempFolder served_;
     TempFolder folder_;
     std::filesystem::path lesson_;
     std::string lesson_md5_;
     std::unique_ptr<site::ReferenceSite> site_;
+};
+
+// The engine gives up on an outage after 5 s instead of 5 minutes (the test-only wait
+// divisor, which XL_Init reads).
+class ShortOutageTest : public EngineTest {
+protected:
+    void SetUp() override {
+        environment_.Set("TESSAL_TEST_WAIT_DIVISOR", "60");
+        EngineTest::SetUp();
+    }
+    ScopedEnvironment environment_;
 };
 
 }  // namespace tessal::xldl::test

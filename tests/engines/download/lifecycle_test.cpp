@@ -28,7 +28,7 @@ TEST(EngineLifecycle, CallsWithoutAnEngineFailQuietly) {
     TempFolder folder;
     const auto param = TaskParam("http://127.0.0.1:9/x", "x", folder.path());
     EXPECT_EQ(Library().create(param.get()), nullptr);
-    EXPECT_EQ(Query(nullptr).status, kXlNoSuchTask);
+    EXPECT_EQ(Query(nullptr).status, kXlFailed);
 }
 
 TEST_F(EngineTest, UnInitWithARunningTaskEndsItsThreadAndKeepsThePartialData) {
@@ -44,7 +44,7 @@ TEST_F(EngineTest, UnInitWithARunningTaskEndsItsThreadAndKeepsThePartialData) {
     EXPECT_EQ(Library().uninit(), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
     EXPECT_EQ(ThreadCount(), without_engine);
-    EXPECT_EQ(Query(task).status, kXlNoSuchTask);  // the handle died with the engine
+    EXPECT_EQ(Query(task).status, kXlFailed);  // the handle died with the engine
     EXPECT_TRUE(std::filesystem::exists(ControlFile()));
     ASSERT_EQ(Library().init(), 1);
     EXPECT_EQ(ThreadCount(), before);

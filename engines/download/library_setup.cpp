@@ -1,0 +1,51 @@
+#include "engines/download/library_setup.h"
+
+#include <aria2/aria2.h>
+
+#include <clocale>
+#include <csignal>
+#include <mutex>
+#include <string>
+
+namespace tessal::xldl {
+namespace {
+
+// A locale category's name now, and that name set again when the guard ends.
+class LocaleCategoryGuard {
+public:
+    explicit LocaleCategoryGuard(int category) : category_(category) {
+        const char* name = std::setlocale(category, nullptr);
+        saved_ = name != nullptr ? name : "C";
+    }
+    ~LocaleCategoryGuard() { std::setlocale(category_, saved_.c_str()); }
+    LocaleCategoryGuard(const LocaleCategoryGuard&) = delete;
+    LocaleCategoryGuard& operator=(const LocaleCategoryGuard&) = delete;
+
+private:
+    int category_;
+    std::string saved_;
+};
+
+void IgnoreBrokenPipes() {
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+// aria2 cannot be initialised again after a deinit in one process, so it never is.
+void SetUpLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        {
+            // libaria2 sets these two from the environment for its own messages.
+            const LocaleCategoryGuard keep_ctype(LC_CTYPE);
+            const LocaleCategoryGuard keep_messages(LC_MESSAGES);
+            aria2::libraryInit();
+        }
+        IgnoreBrokenPipes();
+    });
+}
+
+}  // namespace tessal::xldl
