@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -122,6 +123,43 @@ TEST_F(EngineDownloadTest, AnEngineWithoutDelTempFileStillDownloads) {
     EXPECT_EQ(engine.wrapper()->XL_DelTempFile, nullptr);
     ExpectCleanRun(Download(engine));
     EXPECT_EQ(FileMd5(saves_.path() / lesson_->file), ClipMd5());
+}
+
+// The shutdown routine stops the engine and lets the library go while a download
+// worker may still poll: the worker must find the library's code where it was, and a
+// task the stopped engine no longer knows answers "failed", so the worker ends.
+TEST_F(EngineDownloadTest, AWorkerStillPollingWhenTheEngineStopsSeesFailedAndEnds) {
+    TempFolder folder;  // nothing else in this process holds the library
+    std::filesystem::copy_file(TESSAL_ENGINE, folder.path() / "libxldl.so");
+    DownloadEngine engine(folder.path());
+    ASSERT_TRUE(engine.Start(log_));
+    DownWrapper& xl = *engine.wrapper();
+    const auto param =
+        TaskParam(site_->urls().LessonUrl(*course_, *lesson_), lesson_->file, saves_.path());
+    const XlTaskHandle task = xl.XL_CreateTask(param.get());
+    engine.SetCurrentTask(task);
+    xl.XL_StartTask(task);
+
+    std::atomic<bool> engine_stopped = false;
+    std::vector<int> after_stop;
+    std::thread worker([query = xl.XL_QueryTaskInfoEx, task, &engine_stopped, &after_stop] {
+        for (int polls = 0; polls < 20;) {
+            const bool stopped = engine_stopped.load();
+            XlTaskInfo info{};
+            info.status = kXlPaused;
+            query(task, &info);
+            if (stopped) {
+                after_stop.push_back(info.status);
+                ++polls;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    engine.Stop();
+    engine_stopped = true;
+    worker.join();
+    EXPECT_EQ(after_stop, std::vector<int>(20, kXlFailed));
 }
 
 }  // namespace
