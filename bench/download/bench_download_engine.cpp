@@ -1,9 +1,11 @@
-// Downloads one URL through libxldl.so as the client would and prints the rate and the
-// median time of XL_QueryTaskInfoEx while the download runs.
+// Downloads one URL through libxldl.so as the client would and prints the rate, the
+// size, the median time of XL_QueryTaskInfoEx while the download runs, the number of
+// queries, the seconds from start to done and the CPU seconds the process spent.
 //
 //   bench_download_engine LIBRARY URL FOLDER FILE_NAME
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +37,13 @@ double MedianMicroseconds(std::vector<double> values) {
         return 0;
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
@@ -85,8 +94,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "download failed (code %d)\n", info.fail_code);
         return 1;
     }
-    std::printf("%.1f %lld %.2f %zu\n", static_cast<double>(info.total_size) / seconds / 1e6,
+    std::printf("%.1f %lld %.2f %zu %.3f %.3f\n",
+                static_cast<double>(info.total_size) / seconds / 1e6,
                 static_cast<long long>(info.total_size), MedianMicroseconds(query_us),
-                query_us.size());
+                query_us.size(), seconds, CpuSeconds());
     return 0;
 }
