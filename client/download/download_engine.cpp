@@ -11,7 +11,8 @@ namespace tessal {
 DownloadEngine::DownloadEngine(std::filesystem::path program_folder)
     : program_folder_(std::move(program_folder)) {}
 
-// The engine runs threads inside the library; unloading it under them would crash.
+// Ends the engine's own threads; the library itself stays mapped (it is linked
+// nodelete), so a worker still polling finds its code and hears "failed".
 DownloadEngine::~DownloadEngine() {
     Stop();
 }

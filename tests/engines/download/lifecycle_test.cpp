@@ -61,9 +61,11 @@ TEST_F(EngineTest, QueriesAnswerAtOnceWhileDownloading) {
         times.push_back(std::chrono::steady_clock::now() - started);
         std::this_thread::sleep_for(1ms);
     }
-    std::nth_element(times.begin(), times.begin() + 100, times.end());
-    EXPECT_LT(times[100], 1ms);
-    EXPECT_LT(*std::max_element(times.begin(), times.end()), 50ms);
+    // A query that waited for the engine thread (50 ms and more between its looks at
+    // aria2) would show in most of them; a loaded machine delays only a few.
+    std::sort(times.begin(), times.end());
+    EXPECT_LT(times[100], 1ms) << "median";
+    EXPECT_LT(times[180], 10ms) << "90th percentile";
 }
 
 TEST_F(EngineTest, TwoThreadsDrivingTasksAtOnceBothComplete) {
