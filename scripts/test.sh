@@ -16,9 +16,11 @@ if [[ ${1:-} == --sanitize ]]; then
 fi
 
 bash "$root/scripts/install-deps.sh"
-# Rebuilds of unchanged sources come from ccache's store (~/.cache/ccache) when it is there.
+# Rebuilds of unchanged sources come from ccache's store (~/.cache/ccache) when it is there,
+# also for a clone at another path: paths are hashed relative to the clone's root.
 if command -v ccache >/dev/null; then
   options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 fi
 cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build" -j"$jobs"
