@@ -27,15 +27,20 @@ Reply AddFault(FaultRules& faults, const SiteRequest& request) {
     return Reply::Text("ok\n");
 }
 
+// The request body as a JSON object; false with `error` otherwise.
+bool JsonObjectOf(const SiteRequest& request, Json::Value& value, std::string& error) {
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    const std::string& body = request.http.body;
+    return reader->parse(body.data(), body.data() + body.size(), &value, &error) &&
+           value.isObject();
+}
+
 // {"host":"Download1","ms":10000}: the host refuses connections for that long.
 Reply StartOutage(const StartOutageFunction& start_outage, const SiteRequest& request) {
     Json::Value value;
-    Json::CharReaderBuilder builder;
     std::string error;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    const std::string& body = request.http.body;
-    if (!reader->parse(body.data(), body.data() + body.size(), &value, &error) ||
-        !value.isObject() || !value["host"].isString() || !value["ms"].isInt()) {
+    if (!JsonObjectOf(request, value, error) || !value["host"].isString() || !value["ms"].isInt()) {
         return Reply::Status(400, "an outage is {\"host\": \"Download1\", \"ms\": 10000}\n");
     }
     if (!start_outage(value["host"].asString(), std::chrono::milliseconds(value["ms"].asInt())))
@@ -45,12 +50,8 @@ Reply StartOutage(const StartOutageFunction& start_outage, const SiteRequest& re
 
 Reply QueuePush(SiteContext& site, const SiteRequest& request) {
     Json::Value value;
-    Json::CharReaderBuilder builder;
     std::string error;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    const std::string& body = request.http.body;
-    if (!reader->parse(body.data(), body.data() + body.size(), &value, &error) ||
-        !value.isObject()) {
+    if (!JsonObjectOf(request, value, error)) {
         return Reply::Status(400, "a push message is a JSON object: " + error + "\n");
     }
     const auto text = [&](const char* name) { return value.get(name, "").asString(); };

@@ -63,15 +63,22 @@ protected:
                        (lesson_->clip + ".webm"));
     }
 
-    // Creates, starts and polls one task as the download worker does, once per
-    // interval; the statuses seen, ending at the first 4 or 1 or at the timeout.
-    std::vector<int> Download(DownloadEngine& engine) {
+    // Creates and starts the lesson's task as the download center does.
+    XlTaskHandle StartLesson(DownloadEngine& engine) {
         DownWrapper& xl = *engine.wrapper();
         const auto param =
             TaskParam(site_->urls().LessonUrl(*course_, *lesson_), lesson_->file, saves_.path());
         const XlTaskHandle task = xl.XL_CreateTask(param.get());
         engine.SetCurrentTask(task);
         xl.XL_StartTask(task);
+        return task;
+    }
+
+    // Starts the lesson and polls it as the download worker does, once per interval;
+    // the statuses seen, ending at the first 4 or 1 or at the timeout.
+    std::vector<int> Download(DownloadEngine& engine) {
+        DownWrapper& xl = *engine.wrapper();
+        const XlTaskHandle task = StartLesson(engine);
         std::vector<int> statuses;
         const auto deadline = std::chrono::steady_clock::now() + kDownloadTimeout;
         while (std::chrono::steady_clock::now() < deadline) {
@@ -133,28 +140,24 @@ TEST_F(EngineDownloadTest, AWorkerStillPollingWhenTheEngineStopsSeesFailedAndEnd
     std::filesystem::copy_file(TESSAL_ENGINE, folder.path() / "libxldl.so");
     DownloadEngine engine(folder.path());
     ASSERT_TRUE(engine.Start(log_));
-    DownWrapper& xl = *engine.wrapper();
-    const auto param =
-        TaskParam(site_->urls().LessonUrl(*course_, *lesson_), lesson_->file, saves_.path());
-    const XlTaskHandle task = xl.XL_CreateTask(param.get());
-    engine.SetCurrentTask(task);
-    xl.XL_StartTask(task);
+    const XlTaskHandle task = StartLesson(engine);
 
     std::atomic<bool> engine_stopped = false;
     std::vector<int> after_stop;
-    std::thread worker([query = xl.XL_QueryTaskInfoEx, task, &engine_stopped, &after_stop] {
-        for (int polls = 0; polls < 20;) {
-            const bool stopped = engine_stopped.load();
-            XlTaskInfo info{};
-            info.status = kXlPaused;
-            query(task, &info);
-            if (stopped) {
-                after_stop.push_back(info.status);
-                ++polls;
+    std::thread worker(
+        [query = engine.wrapper()->XL_QueryTaskInfoEx, task, &engine_stopped, &after_stop] {
+            for (int polls = 0; polls < 20;) {
+                const bool stopped = engine_stopped.load();
+                XlTaskInfo info{};
+                info.status = kXlPaused;
+                query(task, &info);
+                if (stopped) {
+                    after_stop.push_back(info.status);
+                    ++polls;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
+        });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     engine.Stop();
     engine_stopped = true;

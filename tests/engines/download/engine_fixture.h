@@ -56,22 +56,25 @@ protected:
         return task;
     }
 
-    void Throttle(std::int64_t bytes_per_second, int times) {
+    // A rule for the next `times` replies of the lesson (-1: all).
+    static site::FaultRule LessonRule(int times) {
         site::FaultRule rule;
         rule.host = "Download1";
         rule.path = kLessonPath;
-        rule.rate_bytes_per_second = bytes_per_second;
         rule.times = times;
+        return rule;
+    }
+
+    void Throttle(std::int64_t bytes_per_second, int times) {
+        site::FaultRule rule = LessonRule(times);
+        rule.rate_bytes_per_second = bytes_per_second;
         site_->faults().Add(rule);
     }
 
-    // A reply of the lesson with another status, `times` times.
+    // A reply of the lesson with another status.
     void AnswerWith(int status, int times) {
-        site::FaultRule rule;
-        rule.host = "Download1";
-        rule.path = kLessonPath;
+        site::FaultRule rule = LessonRule(times);
         rule.status = status;
-        rule.times = times;
         site_->faults().Add(rule);
     }
 
