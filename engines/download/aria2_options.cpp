@@ -35,6 +35,9 @@ aria2::KeyVals TaskOptions(const TaskRequest& request, const EngineSettingsSnaps
         // its size happens to match.
         {"continue", "false"},
         {"allow-overwrite", "true"},
+        // A server that ignores the range of a resume sends the whole lesson again.
+        {"always-resume", "false"},
+        {"max-resume-failure-tries", "0"},
         {"auto-file-renaming", "false"},  // the client finds and moves the file by its name
         {"file-allocation", "none"},
         {"max-tries", std::to_string(kMaxTries)},

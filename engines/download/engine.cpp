@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "engines/download/aria2_options.h"
+#include "engines/download/control_file.h"
 #include "engines/download/engine_settings.h"
 
 namespace tessal::xldl {
@@ -139,6 +140,7 @@ bool Engine::AddToAria2(const std::shared_ptr<Task>& task) {
     aria2::A2Gid gid = 0;
     if (!task->retry.started())
         task->retry.Start(Clock::now());
+    task->resume_total = KeepTrustworthyControlFile(task->request.FilePath());
     const auto options = TaskOptions(task->request, EngineSettings::Instance().Snapshot());
     if (aria2::addUri(session_, &gid, {task->request.url}, options) != 0) {
         task->error_code = -1;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engines/download/command_queue.h"
-#include "engines/download/host_lookup.h"
+#include "engines/download/failure_check.h"
 #include "engines/download/retry_policy.h"
 #include "engines/download/task_table.h"
 
@@ -44,8 +44,8 @@ private:
     };
     struct Retry {
         std::shared_ptr<Task> task;
-        std::optional<Clock::time_point> due;  // nothing while `lookup` runs
-        std::shared_ptr<HostLookup> lookup;
+        std::optional<Clock::time_point> due;  // nothing while `check` is open
+        std::shared_ptr<FailureCheck> check;
     };
 
     void Loop();
@@ -57,6 +57,8 @@ private:
     void RefreshOne(const std::shared_ptr<Task>& task, aria2::A2Gid gid);
     void OnError(const std::shared_ptr<Task>& task);
     void ScheduleRetry(const std::shared_ptr<Task>& task);
+    void StartOver(const std::shared_ptr<Task>& task);
+    void Ask(const std::shared_ptr<Task>& task, std::shared_ptr<FailureCheck> check);
     void ResumeDueRetries();
     bool SettleRetry(Retry& retry, Clock::time_point now);
     static int OnEvent(aria2::Session* session, aria2::DownloadEvent event, aria2::A2Gid gid,

@@ -1,14 +1,30 @@
-// The engine's answer to a task aria2 gave up on: try it again later, or let it fail.
+// The engine's answer to a task aria2 gave up on: try it again later, start it afresh,
+// or let it fail.
 
 #include <algorithm>
 
 #include "engines/download/engine.h"
+#include "engines/download/engine_settings.h"
 
 namespace tessal::xldl {
+namespace {
+
+// aria2 refused to resume because the lesson on the server is no longer as long as the
+// partial data it left: that data belongs to an older lesson.
+bool ChangedOnServer(const Task& task) {
+    return task.error_code == 1 && !task.started_over && task.resume_total > 0 &&
+           task.total_bytes > 0 && task.total_bytes != task.resume_total;
+}
+
+}  // namespace
 
 void Engine::OnError(const std::shared_ptr<Task>& task) {
     if (task->stop_requested || task->deleted) {
         task->state = Aria2State::kFailed;
+        return;
+    }
+    if (ChangedOnServer(*task)) {
+        StartOver(task);
         return;
     }
     switch (ClassifyFailure(task->error_code)) {
@@ -18,16 +34,17 @@ void Engine::OnError(const std::shared_ptr<Task>& task) {
         case FailureKind::kTransient:
             ScheduleRetry(task);
             return;
-        case FailureKind::kNameLookup: {
-            const std::string host = HostOfUrl(task->request.url);
-            if (host.empty()) {
-                task->state = Aria2State::kFailed;
-                return;
-            }
-            task->state = Aria2State::kRetrying;
-            retrying_.push_back({task, std::nullopt, HostLookup::Start(host)});
+        case FailureKind::kNameLookup:
+            // A name that resolved before exists: the resolver is what went away.
+            if (task->retry.received_data())
+                ScheduleRetry(task);
+            else
+                Ask(task, FailureCheck::LookUpHost(HostOfUrl(task->request.url)));
             return;
-        }
+        case FailureKind::kHttpStatus:
+            Ask(task,
+                FailureCheck::AskServer(task->request.url, EngineSettings::Instance().Snapshot()));
+            return;
     }
 }
 
@@ -39,6 +56,29 @@ void Engine::ScheduleRetry(const std::shared_ptr<Task>& task) {
     }
     task->state = Aria2State::kRetrying;
     retrying_.push_back({task, due, nullptr});
+}
+
+// Throws the partial data away and tries again at once; once per task.
+void Engine::StartOver(const std::shared_ptr<Task>& task) {
+    if (task->started_over) {
+        task->state = Aria2State::kFailed;
+        return;
+    }
+    std::filesystem::path control = task->request.FilePath();
+    control += ".aria2";
+    std::error_code error;
+    std::filesystem::remove(task->request.FilePath(), error);
+    std::filesystem::remove(control, error);
+    task->started_over = true;
+    task->total_bytes = 0;
+    task->completed_bytes = 0;
+    task->state = Aria2State::kRetrying;
+    retrying_.push_back({task, Clock::now(), nullptr});
+}
+
+void Engine::Ask(const std::shared_ptr<Task>& task, std::shared_ptr<FailureCheck> check) {
+    task->state = Aria2State::kRetrying;
+    retrying_.push_back({task, std::nullopt, std::move(check)});
 }
 
 void Engine::ResumeDueRetries() {
@@ -53,13 +93,17 @@ bool Engine::SettleRetry(Retry& retry, Clock::time_point now) {
         task.state = Aria2State::kFailed;
         return true;
     }
-    if (retry.lookup) {
-        const auto verdict = retry.lookup->verdict();
+    if (retry.check) {
+        const auto verdict = retry.check->verdict();
         if (!verdict)
             return false;
-        retry.lookup.reset();
-        retry.due = *verdict == LookupVerdict::kMissing ? std::nullopt
-                                                        : task.retry.NextTry(retry_times_, now);
+        retry.check.reset();
+        if (*verdict == CheckVerdict::kStartOver) {
+            StartOver(retry.task);
+            return true;
+        }
+        retry.due = *verdict == CheckVerdict::kIncurable ? std::nullopt
+                                                         : task.retry.NextTry(retry_times_, now);
         if (!retry.due) {
             task.state = Aria2State::kFailed;
             return true;

@@ -1,6 +1,7 @@
 #include "engines/download/library_setup.h"
 
 #include <aria2/aria2.h>
+#include <libintl.h>
 
 #include <clocale>
 #include <csignal>
@@ -26,6 +27,21 @@ private:
     std::string saved_;
 };
 
+// The program's gettext message domain, which libaria2 replaces with its own.
+class TextDomainGuard {
+public:
+    TextDomainGuard() {
+        const char* domain = ::textdomain(nullptr);
+        saved_ = domain != nullptr ? domain : "messages";
+    }
+    ~TextDomainGuard() { ::textdomain(saved_.c_str()); }
+    TextDomainGuard(const TextDomainGuard&) = delete;
+    TextDomainGuard& operator=(const TextDomainGuard&) = delete;
+
+private:
+    std::string saved_;
+};
+
 void IgnoreBrokenPipes() {
     struct sigaction current {};
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
@@ -39,9 +55,10 @@ void SetUpLibraryOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
         {
-            // libaria2 sets these two from the environment for its own messages.
+            // libaria2 sets these two from the environment, and its own message domain.
             const LocaleCategoryGuard keep_ctype(LC_CTYPE);
             const LocaleCategoryGuard keep_messages(LC_MESSAGES);
+            const TextDomainGuard keep_domain;
             aria2::libraryInit();
         }
         IgnoreBrokenPipes();

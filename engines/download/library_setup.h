@@ -4,8 +4,8 @@
 
 namespace tessal::xldl {
 
-// Initialises libaria2 on the calling thread and puts back the locale categories it
-// sets, so the program's locale stays the one the program chose; and ignores SIGPIPE
+// Initialises libaria2 on the calling thread and puts back the locale categories and the
+// message domain it sets, so the program's locale stays the one it chose; and ignores SIGPIPE
 // process-wide (unless the program handles it itself), since aria2 runs without its own
 // signal handler and a write to a connection the server reset would end the client.
 void SetUpLibraryOnce();

@@ -19,12 +19,14 @@ FailureKind ClassifyFailure(int aria2_error_code) {
             return FailureKind::kTransient;
         case 19:
             return FailureKind::kNameLookup;
-        default:  // 3 not found, 9 disk full, 17 file I/O, 22 other HTTP status, ...
+        case 22:
+            return FailureKind::kHttpStatus;
+        default:  // 3 not found, 9 disk full, 16-18 files and folders, 24 401, ...
             return FailureKind::kPermanent;
     }
 }
 
-LookupVerdict VerdictOfLookup(int getaddrinfo_result) {
+CheckVerdict VerdictOfLookup(int getaddrinfo_result) {
     switch (getaddrinfo_result) {
         case EAI_NONAME:
 #ifdef EAI_NODATA
@@ -33,10 +35,20 @@ LookupVerdict VerdictOfLookup(int getaddrinfo_result) {
 #ifdef EAI_ADDRFAMILY
         case EAI_ADDRFAMILY:
 #endif
-            return LookupVerdict::kMissing;
+            return CheckVerdict::kIncurable;
         default:  // found, or EAI_AGAIN, EAI_FAIL, EAI_SYSTEM: the resolver is unreachable
-            return LookupVerdict::kRetryable;
+            return CheckVerdict::kCurable;
     }
+}
+
+CheckVerdict VerdictOfStatus(long http_status) {
+    if (http_status >= 200 && http_status < 300)
+        return CheckVerdict::kStartOver;
+    const bool refused = http_status >= 400 && http_status < 500;
+    // A time-out or "too many requests" passes; other 4xx are the server's last word.
+    if (refused && http_status != 408 && http_status != 429)
+        return CheckVerdict::kIncurable;
+    return CheckVerdict::kCurable;  // 5xx, a redirect loop, or no answer at all
 }
 
 RetryTimes RetryTimes::FromEnvironment() {

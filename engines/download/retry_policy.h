@@ -15,19 +15,24 @@ using Clock = std::chrono::steady_clock;
 
 enum class FailureKind {
     kTransient,   // refused, reset, cut, timed out, too slow, 502/503/504: try again
-    kPermanent,   // 404, 403 and other refusals, disk full or unwritable: give up
+    kPermanent,   // 404, 401, disk full or unwritable, ...: give up
     kNameLookup,  // the host name did not resolve: whether it exists decides
+    kHttpStatus,  // another status (403, 500, 416, ...): what the server says now decides
 };
 
 // By aria2's error code (aria2/aria2.h, "Exit status").
 FailureKind ClassifyFailure(int aria2_error_code);
 
-// What a name lookup's result (a getaddrinfo code) says about the host.
-enum class LookupVerdict {
-    kMissing,    // the name does not exist: retrying cannot cure it
-    kRetryable,  // it exists now, or the resolver could not be asked (an outage)
+// What the answer to a question about a failure (failure_check.h) means.
+enum class CheckVerdict {
+    kIncurable,  // the name does not exist, the server refuses the lesson: give up
+    kCurable,    // the name exists, the server failed or could not be reached: try again
+    kStartOver,  // the server serves the lesson but not the part asked for: start afresh
 };
-LookupVerdict VerdictOfLookup(int getaddrinfo_result);
+// From a getaddrinfo result.
+CheckVerdict VerdictOfLookup(int getaddrinfo_result);
+// From the HTTP status of a request for the lesson's first byte; 0: no answer.
+CheckVerdict VerdictOfStatus(long http_status);
 
 // The waits of the retry policy; tests shorten them through TESSAL_TEST_WAIT_DIVISOR,
 // read at each XL_Init.
@@ -47,6 +52,9 @@ public:
     bool started() const { return started_; }
     // Called with the bytes the task holds; more than ever before counts as progress.
     void OnBytes(std::int64_t completed_bytes, Clock::time_point now);
+    // Whether any byte arrived: the host's name resolved then, so a later "no such
+    // name" is the resolver's outage, not the host's.
+    bool received_data() const { return most_bytes_ > 0; }
     // When to try again; nothing once the task went the outage limit without progress.
     std::optional<Clock::time_point> NextTry(const RetryTimes& times, Clock::time_point now);
 

@@ -55,6 +55,8 @@ struct Task {
 
     // Engine thread only.
     RetryBudget retry;
+    std::int64_t resume_total = 0;  // the lesson's length by its control file at the last add
+    bool started_over = false;      // its partial data was thrown away once already
 };
 
 }  // namespace tessal::xldl

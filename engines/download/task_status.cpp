@@ -8,10 +8,11 @@ namespace {
 std::int32_t StatusFromAria2(const Task& task, Aria2State state) {
     switch (state) {
         case Aria2State::kNotAdded:
-        case Aria2State::kWaiting:
             return kXlStarting;
+        // A lesson that has data stays "downloading" through an outage and its retries.
+        case Aria2State::kWaiting:
         case Aria2State::kActive:
-        case Aria2State::kRetrying:  // through an outage the lesson is still on its way
+        case Aria2State::kRetrying:
             return task.completed_bytes.load() > 0 ? kXlDownloading : kXlStarting;
         case Aria2State::kPaused:
             return kXlPaused;

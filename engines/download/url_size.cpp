@@ -19,8 +19,10 @@ std::optional<std::int64_t> FileSizeOfUrl(const std::string& url,
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 10L);
     if (!settings.user_agent.empty())
         curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, settings.user_agent.c_str());
-    // An empty proxy turns off curl's reading of http_proxy and the like.
+    // An empty proxy turns off curl's reading of http_proxy and the like, an empty
+    // exception list that of no_proxy.
     curl_easy_setopt(curl.get(), CURLOPT_PROXY, settings.proxy.url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_NOPROXY, "");
     if (!settings.proxy.url.empty()) {
         curl_easy_setopt(curl.get(), CURLOPT_PROXYUSERNAME, settings.proxy.user.c_str());
         curl_easy_setopt(curl.get(), CURLOPT_PROXYPASSWORD, settings.proxy.password.c_str());

@@ -29,6 +29,7 @@ bool FaultRuleFromJson(const std::string& json, FaultRule& rule, std::string& er
         if (value.isMember("body"))
             rule.body = value["body"].asString();
         rule.rate_bytes_per_second = value.get("rate_bytes_per_second", 0).asInt64();
+        rule.ignore_range = value.get("ignore_range", false).asBool();
         rule.times = value.get("times", -1).asInt();
     } catch (const Json::Exception& e) {
         error = std::string("a fault rule member has the wrong type: ") + e.what();

@@ -19,11 +19,13 @@ struct FaultRule {
     std::int64_t cut_after_bytes = -1;  // close the connection after this many body bytes
     std::optional<std::string> body;    // answer with this body instead (a malformed reply)
     std::int64_t rate_bytes_per_second = 0;  // throttle the body to this rate
+    bool ignore_range = false;               // send the whole file whatever range is asked
     int times = -1;                          // how many replies it spoils; -1: all
 };
 
 // The rule as the control port takes it: a JSON object with the member names above
-// ("cut_after_bytes", "rate_bytes_per_second", ...). False with `error` when malformed.
+// ("cut_after_bytes", "rate_bytes_per_second", "ignore_range", ...). False with `error`
+// when malformed.
 bool FaultRuleFromJson(const std::string& json, FaultRule& rule, std::string& error);
 
 class FaultRules {

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <random>
 
 #include "site/server/endpoints.h"
@@ -24,6 +25,21 @@ constexpr std::size_t kMaxBodyBytes = 8 * 1024 * 1024;
 void ExclusivePortOptions(socket_t sock) {
     int yes = 1;
     ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
+// Waits as a delayed reply does; false when the site stops or the host goes down first.
+bool WaitUnlessCut(StopSignal& stop, const CutSignal& cut, std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (cut.raised())
+            return false;
+        if (left.count() <= 0)
+            return true;
+        if (!stop.WaitFor(std::min(left, std::chrono::milliseconds(50))))
+            return false;
+    }
 }
 
 // Whether the request this worker thread is answering reached the site's own handler.
@@ -98,6 +114,7 @@ bool ReferenceSite::Start(std::string& error) {
     state_ = std::make_unique<SiteState>(data_);
     RegisterEndpoints();
     down_.assign(servers_.size(), false);
+    outage_threads_.resize(servers_.size());
     for (auto& server : servers_) {
         threads_.emplace_back([raw = server.get()] { raw->listen_after_bind(); });
     }
@@ -122,20 +139,26 @@ bool ReferenceSite::AllListening() {
     return true;
 }
 
+// The listeners are stopped and joined outside the lock: a control request that waits
+// for it (an outage asked for just now) must be able to finish first.
 void ReferenceSite::Stop() {
     stop_.Raise();
     EndOutages();
-    const std::lock_guard lock(servers_mutex_);
-    for (auto& server : servers_) {
+    std::vector<std::unique_ptr<httplib::Server>> servers;
+    std::vector<std::thread> threads;
+    {
+        const std::lock_guard lock(servers_mutex_);
+        servers.swap(servers_);
+        threads.swap(threads_);
+    }
+    for (auto& server : servers) {
         if (server)
             server->stop();
     }
-    for (auto& thread : threads_) {
+    for (auto& thread : threads) {
         if (thread.joinable())
             thread.join();
     }
-    threads_.clear();
-    servers_.clear();
     requests_.StopMirror();
 }
 
@@ -217,7 +240,7 @@ void ReferenceSite::Serve(int slot, const httplib::Request& request, httplib::Re
         fault = faults_.Take(host, request.path);
     }
     if (fault && fault->delay_ms > 0 &&
-        !stop_.WaitFor(std::chrono::milliseconds(fault->delay_ms))) {
+        !WaitUnlessCut(stop_, cut, std::chrono::milliseconds(fault->delay_ms))) {
         response.status = 503;
         return;
     }
@@ -257,16 +280,22 @@ bool ReferenceSite::StartOutage(const std::string& host, std::chrono::millisecon
     const int slot = HostSlot(host);
     const std::lock_guard lock(servers_mutex_);
     const auto index = static_cast<std::size_t>(slot);
-    if (slot < 0 || servers_.empty() || stop_.raised() || down_[index])
+    if (slot < 0 || duration.count() < 0 || servers_.empty() || stop_.raised() || down_[index])
         return false;
     down_[index] = true;
-    outages_.Begin(slot);  // the replies in progress give up at their next piece
-    servers_[index]->stop();
-    threads_[index].join();
-    outage_threads_.emplace_back([this, slot, duration] {
-        if (stop_.WaitFor(duration))
-            Relisten(slot);
-    });
+    outages_.Begin(slot);     // the replies in progress give up at their next piece
+    servers_[index]->stop();  // the port refuses from now on
+    if (outage_threads_[index].joinable())
+        outage_threads_[index].join();  // the last outage of this host, over already
+    const auto back_at = std::chrono::steady_clock::now() + duration;
+    outage_threads_[index] =
+        std::thread([this, slot, back_at, listener = std::move(threads_[index])]() mutable {
+            listener.join();
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                back_at - std::chrono::steady_clock::now());
+            if (stop_.WaitFor(std::max(left, std::chrono::milliseconds(0))))
+                Relisten(slot);
+        });
     return true;
 }
 
@@ -300,8 +329,10 @@ void ReferenceSite::EndOutages() {
         const std::lock_guard lock(servers_mutex_);
         ending.swap(outage_threads_);
     }
-    for (auto& thread : ending)
-        thread.join();
+    for (auto& thread : ending) {
+        if (thread.joinable())
+            thread.join();
+    }
 }
 
 }  // namespace tessal::site

@@ -60,7 +60,8 @@ public:
     // Takes one host (a Site.ini key such as "Download1") off the line for `duration`:
     // replies in progress are cut and its port refuses connections; then it listens on
     // the same port again. Returns once the port is closed; false for an unknown host, the
-    // control port, a host already down, or a site that is not running.
+    // control port, a host already down, a negative duration, or a site that is not
+    // running.
     bool StartOutage(const std::string& host, std::chrono::milliseconds duration);
 
     const SiteAddresses& addresses() const { return addresses_; }
@@ -95,7 +96,7 @@ private:
     std::mutex servers_mutex_;  // servers_ and threads_ change during an outage
     std::vector<std::unique_ptr<httplib::Server>> servers_;  // by slot
     std::vector<std::thread> threads_;                       // by slot; none while down
-    std::vector<std::thread> outage_threads_;
+    std::vector<std::thread> outage_threads_;                // by slot: the host's last outage
     std::vector<bool> down_;
 };
 

@@ -186,7 +186,9 @@ void WriteReply(Reply reply, const std::optional<FaultRule>& fault, StopSignal& 
     ByteRange range{0, source->size() == 0 ? 0 : source->size() - 1};
     if (file_found) {
         response.set_header("Accept-Ranges", "bytes");
-        const RangeAnswer answer = ChooseRange(range_header, source->size(), range);
+        const bool ranges = !(fault && fault->ignore_range);
+        const RangeAnswer answer =
+            ranges ? ChooseRange(range_header, source->size(), range) : RangeAnswer::kWhole;
         if (answer == RangeAnswer::kUnsatisfiable) {
             response.status = 416;
             response.set_header("Content-Range", "bytes */" + std::to_string(source->size()));

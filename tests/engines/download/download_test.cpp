@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <functional>
 
 #include "tests/engines/download/engine_fixture.h"
 #include "tests/support/refused_port.h"
@@ -165,6 +166,7 @@ TEST_F(EngineTest, FailuresThatTimeMayCureAreTriedAgainUntilTheLessonCompletes) 
         {"a server busy for four replies", 503, -1, 0, 4},
         // A connection that trickles is closed after aria2's 10 s start-up allowance.
         {"a line that trickles", 0, -1, 200, 1},
+        {"a server failing for four replies", 500, -1, 0, 4},
     };
     for (const auto& failure : cases) {
         site::FaultRule rule;
@@ -180,6 +182,40 @@ TEST_F(EngineTest, FailuresThatTimeMayCureAreTriedAgainUntilTheLessonCompletes) 
         EXPECT_EQ(seen.back(), kXlComplete) << failure.what;
         EXPECT_EQ(std::count(seen.begin(), seen.end(), kXlFailed), 0) << failure.what;
         EXPECT_EQ(FileMd5(Saved()), lesson_md5_) << failure.what;
+        Library().remove(task);
+        std::filesystem::remove(Saved());
+    }
+}
+
+// Partial data that does not belong to the lesson on the server any more, or that is not
+// all there, is thrown away: the lesson ends with the server's bytes, never with a mix.
+TEST_F(EngineTest, APartialLessonThatCannotBeResumedIsDownloadedAfresh) {
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"the lesson changed length on the server",
+         [this] {
+             std::filesystem::resize_file(lesson_, 4 * 1024 * 1024 + 123);
+             lesson_md5_ = FileMd5(lesson_);
+         }},
+        {"the partial file is shorter than its control file says",
+         [this] { std::filesystem::resize_file(Saved(), 10000); }},
+        {"the server ignores the range of the resume",
+         [this] {
+             site::FaultRule rule = LessonRule(1);
+             rule.ignore_range = true;
+             site_->faults().Add(rule);
+         }},
+    };
+    for (const auto& partial : cases) {
+        LeavePartialLesson();
+        partial.spoil();
+        XlTaskHandle task = StartTask(LessonUrl());
+        const auto seen = PollUntilStatus(task, kXlComplete, 20s);
+        EXPECT_EQ(seen.back(), kXlComplete)
+            << partial.what << ", fail code " << Query(task).fail_code;
+        EXPECT_EQ(FileMd5(Saved()), lesson_md5_) << partial.what;
         Library().remove(task);
         std::filesystem::remove(Saved());
     }

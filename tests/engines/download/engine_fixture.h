@@ -14,6 +14,8 @@
 
 namespace tessal::xldl::test {
 
+using namespace std::chrono_literals;
+
 inline constexpr const char* kLessonPath = "/lessons/900/kj900-01.tessal";
 inline constexpr std::size_t kLessonBytes = 6 * 1024 * 1024;
 
@@ -76,6 +78,22 @@ protected:
         site::FaultRule rule = LessonRule(times);
         rule.status = status;
         site_->faults().Add(rule);
+    }
+
+    // A partial lesson and its control file, as a paused download leaves them. The
+    // engine is restarted, so that aria2 has written both by the time this returns.
+    void LeavePartialLesson() {
+        Throttle(512 * 1024, 1);
+        XlTaskHandle task = StartTask(LessonUrl());
+        PollUntil(
+            task, [](const XlTaskInfo& info) { return info.downloaded_size > 300000; }, 10s);
+        Library().stop(task);
+        Library().remove(task);
+        Library().uninit();
+        ASSERT_EQ(Library().init(), 1);
+        ASSERT_TRUE(std::filesystem::exists(ControlFile()));
+        ASSERT_GT(std::filesystem::file_size(Saved()), 300000U);
+        site_->faults().Clear();
     }
 
     TempFolder served_;

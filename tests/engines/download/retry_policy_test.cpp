@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 #include <netdb.h>
 
-#include "engines/download/host_lookup.h"
+#include "engines/download/control_file.h"
+#include "engines/download/failure_check.h"
 
 namespace tessal::xldl {
 namespace {
@@ -18,25 +19,91 @@ TEST(RetryPolicy, OnlyFailuresTimeMayCureAreTriedAgain) {
         int aria2_code;
         FailureKind kind;
     } cases[] = {
-        {1, FailureKind::kTransient},  {2, FailureKind::kTransient},
-        {5, FailureKind::kTransient},  {6, FailureKind::kTransient},
-        {29, FailureKind::kTransient}, {3, FailureKind::kPermanent},
-        {9, FailureKind::kPermanent},  {17, FailureKind::kPermanent},
-        {22, FailureKind::kPermanent}, {24, FailureKind::kPermanent},
-        {13, FailureKind::kPermanent}, {19, FailureKind::kNameLookup},
+        {1, FailureKind::kTransient},   {2, FailureKind::kTransient},
+        {5, FailureKind::kTransient},   {6, FailureKind::kTransient},
+        {29, FailureKind::kTransient},  {3, FailureKind::kPermanent},
+        {9, FailureKind::kPermanent},   {17, FailureKind::kPermanent},
+        {24, FailureKind::kPermanent},  {13, FailureKind::kPermanent},
+        {19, FailureKind::kNameLookup}, {22, FailureKind::kHttpStatus},
     };
     for (const auto& failure : cases)
         EXPECT_EQ(ClassifyFailure(failure.aria2_code), failure.kind) << failure.aria2_code;
 }
 
 TEST(RetryPolicy, OnlyANameTheResolverDeniesEndsTheTask) {
-    EXPECT_EQ(VerdictOfLookup(EAI_NONAME), LookupVerdict::kMissing);
-    EXPECT_EQ(VerdictOfLookup(EAI_NODATA), LookupVerdict::kMissing);
+    EXPECT_EQ(VerdictOfLookup(EAI_NONAME), CheckVerdict::kIncurable);
+    EXPECT_EQ(VerdictOfLookup(EAI_NODATA), CheckVerdict::kIncurable);
     // During an outage the resolver cannot be reached: that is no verdict on the name.
-    EXPECT_EQ(VerdictOfLookup(EAI_AGAIN), LookupVerdict::kRetryable);
-    EXPECT_EQ(VerdictOfLookup(EAI_FAIL), LookupVerdict::kRetryable);
-    EXPECT_EQ(VerdictOfLookup(EAI_SYSTEM), LookupVerdict::kRetryable);
-    EXPECT_EQ(VerdictOfLookup(0), LookupVerdict::kRetryable);
+    EXPECT_EQ(VerdictOfLookup(EAI_AGAIN), CheckVerdict::kCurable);
+    EXPECT_EQ(VerdictOfLookup(EAI_FAIL), CheckVerdict::kCurable);
+    EXPECT_EQ(VerdictOfLookup(EAI_SYSTEM), CheckVerdict::kCurable);
+    EXPECT_EQ(VerdictOfLookup(0), CheckVerdict::kCurable);
+}
+
+TEST(RetryPolicy, TheServersAnswerNowDecidesAnotherStatus) {
+    const struct {
+        long status;
+        CheckVerdict verdict;
+    } cases[] = {
+        {403, CheckVerdict::kIncurable}, {410, CheckVerdict::kIncurable},
+        {400, CheckVerdict::kIncurable}, {408, CheckVerdict::kCurable},
+        {429, CheckVerdict::kCurable},   {500, CheckVerdict::kCurable},
+        {504, CheckVerdict::kCurable},   {0, CheckVerdict::kCurable},
+        {302, CheckVerdict::kCurable},   {206, CheckVerdict::kStartOver},
+        {200, CheckVerdict::kStartOver},
+    };
+    for (const auto& answer : cases)
+        EXPECT_EQ(VerdictOfStatus(answer.status), answer.verdict) << answer.status;
+}
+
+// Control file bytes as libaria2 writes them: version 1, no info hash, pieces of 1 MiB.
+std::string ControlFileBytes(std::uint64_t total, std::string bitfield,
+                             std::vector<std::pair<std::uint32_t, std::string>> in_flight) {
+    std::string bytes;
+    const auto put = [&](std::uint64_t value, int width) {
+        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
+            bytes += static_cast<char>(value >> shift & 0xff);
+    };
+    put(1, 2);
+    put(0, 4);
+    put(0, 4);
+    put(1024 * 1024, 4);
+    put(total, 8);
+    put(0, 8);
+    put(bitfield.size(), 4);
+    bytes += bitfield;
+    put(in_flight.size(), 4);
+    for (const auto& [index, blocks] : in_flight) {
+        put(index, 4);
+        put(1024 * 1024, 4);
+        put(blocks.size(), 4);
+        bytes += blocks;
+    }
+    return bytes;
+}
+
+TEST(ControlFile, SaysHowMuchOfThePartialFileMustBeThere) {
+    const std::int64_t total = 5 * 1024 * 1024 + 100;
+    // Pieces 0 and 2 done; piece 3 has its first three 16 KiB blocks.
+    const auto facts = ParseControlFile(ControlFileBytes(total, "\xa0", {{3, "\xe0\0"}}));
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->total_bytes, total);
+    EXPECT_EQ(facts->needed_bytes, 3 * 1024 * 1024 + 3 * 16384);
+    // The last piece done ends at the lesson's end, not at a whole piece.
+    EXPECT_EQ(ParseControlFile(ControlFileBytes(total, "\x04", {}))->needed_bytes, total);
+    EXPECT_EQ(ParseControlFile(ControlFileBytes(total, "\0", {}))->needed_bytes, 0);
+}
+
+TEST(ControlFile, BytesThatDoNotParseSayNothing) {
+    const std::string whole = ControlFileBytes(4 * 1024 * 1024, "\xf0", {{1, "\xff"}});
+    for (std::size_t cut = 0; cut < whole.size(); ++cut)
+        EXPECT_FALSE(ParseControlFile(whole.substr(0, cut))) << "cut at " << cut;
+    std::string version_0 = whole;
+    version_0[1] = 0;
+    EXPECT_FALSE(ParseControlFile(version_0));
+    std::string huge_bitfield = whole;
+    huge_bitfield[30] = '\x7f';  // bitfield length past the end
+    EXPECT_FALSE(ParseControlFile(huge_bitfield));
 }
 
 TEST(RetryPolicy, WaitsDoubleUpToTheLongestAndProgressStartsThemAgain) {

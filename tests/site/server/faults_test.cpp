@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <thread>
+#include <vector>
 
 #include "tests/site/server/site_fixture.h"
 
@@ -88,6 +91,17 @@ TEST_F(FaultsTest, ThrottleSlowsATransferSoThatItCanBePausedHalfWay) {
     EXPECT_LT(cut_short.body.size(), 60000u);
 }
 
+TEST_F(FaultsTest, AServerWithoutRangesAnswersARangeWithTheWholeFile) {
+    FaultRule rule = Rule("Download1", "");
+    rule.ignore_range = true;
+    rule.times = 1;
+    site_->faults().Add(rule);
+    const Fetched whole = Fetch(Lesson(), "100-199");
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_GT(whole.body.size(), 100000u);
+    EXPECT_EQ(Fetch(Lesson(), "100-199").status, 206);
+}
+
 TEST_F(FaultsTest, StoppingEndsWaitingReplies) {
     FaultRule rule = Rule("MainSite", "/");
     rule.delay_ms = 60000;
@@ -121,10 +135,31 @@ TEST_F(FaultsTest, AnOutageCutsTheHostRefusesItThenTheHostComesBack) {
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1700));
     EXPECT_EQ(Fetch(Lesson(), "0-9").status, 206);
-    for (const char* refused : {R"({"host":"Control","ms":10})", R"({"host":"Nowhere","ms":10})",
-                                R"({"host":"Download1"})", "[]"}) {
+    for (const char* refused :
+         {R"({"host":"Control","ms":10})", R"({"host":"Nowhere","ms":10})",
+          R"({"host":"Download1"})", R"({"host":"Download1","ms":-5})", "[]"}) {
         EXPECT_NE(FetchWith("POST", control, refused).status, 200) << refused;
     }
+}
+
+TEST_F(FaultsTest, StoppingWhileOutagesAreAskedForEndsPromptly) {
+    const std::string control =
+        "http://127.0.0.1:" + std::to_string(site_->addresses().ControlPort()) + "/outage";
+    std::atomic<bool> asking = true;
+    std::vector<std::thread> askers;
+    for (const char* host : {"Nowhere", "Download1", "Download2", "MainSite"}) {
+        askers.emplace_back([&, body = std::string(R"({"host":")") + host + R"(","ms":1})"] {
+            while (asking)
+                FetchWith("POST", control, body);
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = Clock::now();
+    site_->Stop();
+    EXPECT_LT(ElapsedMs(start), 3000);
+    asking = false;
+    for (auto& asker : askers)
+        asker.join();
 }
 
 TEST(FaultRuleJson, ReadsEveryMemberAndRefusesBadTypes) {
@@ -132,7 +167,7 @@ TEST(FaultRuleJson, ReadsEveryMemberAndRefusesBadTypes) {
     std::string error;
     ASSERT_TRUE(FaultRuleFromJson(
         R"({"host":"Download2","path":"/x","delay_ms":5,"status":500,"cut_after_bytes":10,)"
-        R"("body":"oops","rate_bytes_per_second":1000,"times":2})",
+        R"("body":"oops","rate_bytes_per_second":1000,"ignore_range":true,"times":2})",
         rule, error))
         << error;
     EXPECT_EQ(rule.host, "Download2");
@@ -141,6 +176,7 @@ TEST(FaultRuleJson, ReadsEveryMemberAndRefusesBadTypes) {
     EXPECT_EQ(rule.cut_after_bytes, 10);
     EXPECT_EQ(rule.body.value_or(""), "oops");
     EXPECT_EQ(rule.rate_bytes_per_second, 1000);
+    EXPECT_TRUE(rule.ignore_range);
     EXPECT_EQ(rule.times, 2);
     EXPECT_FALSE(FaultRuleFromJson("[1]", rule, error));
     EXPECT_FALSE(FaultRuleFromJson(R"({"delay_ms":"soon"})", rule, error));
