@@ -264,6 +264,20 @@ TEST_F(APlayerPlayback, CloseWhileOpeningGoesStraightToZero) {
     EXPECT_EQ(E().APlayer_GetPosition(player_), 0);
 }
 
+// mpv's built-in scripts (statistics overlay, console, automatic profiles) would each
+// run a Lua interpreter on a thread of its own in the player for nothing.
+TEST_F(APlayerPlayback, NoneOfMpvsScriptsRuns) {
+    ASSERT_TRUE(OpenAndPlay(Media("clip_2s.mkv")));
+    std::vector<std::string> scripts;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        if (name.find("script") != std::string::npos)
+            scripts.push_back(name);
+    }
+    EXPECT_TRUE(scripts.empty()) << scripts.front();
+}
+
 TEST_F(APlayerPlayback, VolumeStaysWithinZeroToHundred) {
     EXPECT_EQ(E().APlayer_GetVolume(player_), 50);
     E().APlayer_SetVolume(player_, 150);
