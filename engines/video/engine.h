@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -60,7 +61,8 @@ private:
         kVideoWidth,
         kVideoHeight,
         kBuffering,
-        kLoadCommand,  // reply id of loadfile
+        kLoadCommand,     // reply id of loadfile
+        kPausedPosition,  // reply id of the position asked for once mpv paused
     };
 
     Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states);
@@ -74,6 +76,7 @@ private:
     void SetFlag(const char* name, bool value);
     void SetDouble(const char* name, double value);
     void ObserveProperties();
+    void PollPosition();
     void OnFrameDue();
     void RenderFrame();
     static void OnWakeup(void* data);
@@ -98,6 +101,7 @@ private:
     bool opengl_failed_ = false;
     std::atomic<bool> drain_queued_{false};
     std::atomic<bool> render_queued_{false};
+    QTimer position_poll_;
 
     // Per file, GUI thread only.
     bool file_started_ = false;

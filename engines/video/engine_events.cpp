@@ -77,9 +77,11 @@ void Engine::OnProperty(std::uint64_t id, const mpv_event_property& property) {
                     values.duration_ms = Milliseconds(number);
                 break;
             case kTimePosition:
-                // The last position stays readable after closing; while a seek has not
-                // landed, the seek target is the answer.
-                if (has_value && !seek_pending_)
+            case kPausedPosition:
+                // The last position stays readable after closing (an answer that comes
+                // after the end changes it no more); while a seek has not landed, the
+                // seek target is the answer.
+                if (has_value && !seek_pending_ && IsOpen(values.state))
                     values.position_ms = Milliseconds(number);
                 break;
             case kSeeking:
@@ -100,6 +102,8 @@ void Engine::OnProperty(std::uint64_t id, const mpv_event_property& property) {
     });
     if (duration_now_known && file_loaded_ && snapshot().state == kAPlayerOpening)
         ChangeState(kAPlayerStarting);
+    if (id == kPausedPosition && snapshot().state == kAPlayerPausing)
+        ChangeState(kAPlayerPaused);
 }
 
 void Engine::OnStartFile() {
@@ -126,6 +130,7 @@ void Engine::OnFileLoaded() {
         return;
     }
     file_loaded_ = true;
+    position_poll_.start();
     // The duration may equal the last file's, in which case no change is reported; ask
     // for it without waiting, the reply arrives as an event like a change.
     mpv_get_property_async(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
@@ -137,6 +142,9 @@ void Engine::OnFileLoaded() {
 void Engine::OnPlaybackRestart() {
     seek_pending_ = false;
     values_.Update([](EngineSnapshot& values) { values.seeking = false; });
+    // Where a seek landed, or where playback starts, is known at once.
+    if (file_loaded_)
+        PollPosition();
     const int state = snapshot().state;
     if (close_when_started_)
         return;
@@ -147,10 +155,12 @@ void Engine::OnPlaybackRestart() {
         ChangeState(kAPlayerPlaying);
 }
 
+// Paused is reported once the position where mpv stopped is known, so that the player
+// reads that position, which the polling might otherwise give only later.
 void Engine::OnPause(bool paused) {
     const int state = snapshot().state;
     if (paused && state == kAPlayerPausing)
-        ChangeState(kAPlayerPaused);
+        mpv_get_property_async(mpv_, kPausedPosition, "time-pos", MPV_FORMAT_DOUBLE);
     else if (!paused && state == kAPlayerPaused)
         ChangeState(kAPlayerPlaying);
 }
@@ -198,6 +208,7 @@ void Engine::OnEndFile(const mpv_event_end_file& end) {
     seek_pending_ = false;
     file_started_ = false;
     file_loaded_ = false;
+    position_poll_.stop();
     // A file that played (to its end, or until a read error) closes through 6, so the
     // player saves its position; one that never opened goes straight to 0.
     if (IsOpen(state))
