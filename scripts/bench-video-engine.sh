@@ -18,12 +18,12 @@
 # Builds nothing; run after building APlayerCaller and bench_video_engine. Takes about
 # 4 x PLAYS minutes.
 #
-#   scripts/bench-video-engine.sh [build folder]   (default: build; ROUNDS=10, PLAYS=3)
+#   scripts/bench-video-engine.sh [build folder]   (default: build; ROUNDS=10, PLAYS=5)
 set -euo pipefail
 
 build=${1:-build}
 rounds=${ROUNDS:-10}
-plays=${PLAYS:-3}
+plays=${PLAYS:-5}
 bench="$build/bench/video/bench_video_engine"
 library_folder="$(realpath "$build/engines/video")"
 [[ -x $bench ]] || { echo "bench-video-engine: $bench is not built" >&2; exit 1; }
