@@ -10,12 +10,32 @@
 //   (QWidget*): APlayer_Create takes the parent widget, APlayer_GetWindow returns the
 //   video window, a real (native) child window of that parent.
 // - The thread that calls APlayer_Create is the engine's GUI thread: it must be the
-//   thread of the QApplication. Every callback arrives on that thread, always, from the
-//   event loop, never from inside an entry point.
+//   thread of the QApplication. Every callback arrives on that thread, always, and from
+//   the event loop, never from inside an entry point, with one exception: APlayer_Destroy
+//   delivers the state changes still due before it returns (below).
 // - Every entry point may be called from any thread. Getters answer from the engine's
 //   last known values and never wait. A call that changes something, made from another
 //   thread, waits until the GUI thread has run it (it only queues work for mpv, so that
 //   takes microseconds); the GUI thread must therefore never wait for such a thread.
+//
+// Destroying an engine
+// - APlayer_Destroy runs on the GUI thread; a call from another thread is carried there
+//   and returns when it is done. It first ends a file that is open or closing as a close
+//   by the player: the state goes through 6 if the file was open (states 2 to 5), then
+//   to 0, and item 7 becomes "1". It then stops mpv and removes the video window, and
+//   finally delivers every state change not yet delivered, in order, before it returns.
+//   No callback follows its return. So the player's shutdown, APlayer_Close then
+//   APlayer_Destroy in one handler, still sees 6 (and saves the position) and 0.
+// - The callbacks it delivers may call back with the same handle without deadlock:
+//   getters answer (the position is the closing position, the duration stays readable,
+//   item 7 is "1" unless the file had already played to its end), and every call that
+//   would start or change something (APlayer_OpenA/W, Play, Pause, SetPosition, Close,
+//   SetConfigA/W, SetVolume, SetCustomLogo, SetSize, Destroy) is refused with -1 (0 for
+//   SetCustomLogo), so nothing starts on an engine that is going away.
+// - APlayer_Destroy may be called from inside the state or the message callback.
+// - Another thread inside an entry point while the handle is destroyed finishes safely:
+//   it gets the last values or -1. Once APlayer_Destroy returned, the handle is unknown:
+//   getters answer 0 (or "" or null), everything else -1. Handles are never reused.
 //
 // Text is 8-bit UTF-8 ("A" entry points) or NUL-terminated UTF-16 ("W" entry points).
 // Times are integers in milliseconds.
@@ -91,13 +111,15 @@ using APlayer_Create_t = APlayerHandle(void* parent_window, std::int32_t x, std:
                                        APlayerNotifyCallback notify4, APlayerNotifyCallback notify5,
                                        APlayerNotifyCallback notify6);
 // Opens a file (UTF-16 path) and plays it: states 1, then 4, then 5; a file that cannot
-// be opened gives 0 without 4, and item 7 then holds the error. Only in state 0: returns
-// 0 when the open was started, -1 otherwise (wrong state, null or empty path).
+// be opened, or whose loading mpv refuses, gives 0 without 4, and item 7 then holds the
+// (negative) error. Only in state 0: returns 0 when the open was started, -1 otherwise
+// (wrong state, null or empty path).
 using APlayer_OpenW_t = std::int32_t(APlayerHandle player, const char16_t* path);
 // The same with a UTF-8 path.
 using APlayer_OpenA_t = std::int32_t(APlayerHandle player, const char* path);
-// Closes the file: 6 then 0 while it plays or pauses (item 7 becomes "1"); while it is
-// still being opened, 0 alone. Nothing happens in states 0 and 6. 0 when a close was
+// Closes the file: 6 then 0 while it plays or pauses (item 7 becomes "1", even if the
+// file reaches its end meanwhile); while it is still being opened, 0 alone, once mpv has
+// the file or has refused it. Nothing happens in states 0 and 6. 0 when a close was
 // started, -1 otherwise.
 using APlayer_Close_t = std::int32_t(APlayerHandle player);
 // Resumes from state 3: 5 follows. 0 when started, -1 in other states.
@@ -132,8 +154,9 @@ using APlayer_IsSeeking_t = std::int32_t(APlayerHandle player);
 // Percent of the read-ahead cache that is filled while mpv waits for data; 100 when not
 // waiting, 0 in states 0 and 1.
 using APlayer_GetBufferProgress_t = std::int32_t(APlayerHandle player);
-// The value of a configuration item as text owned by the engine: valid until the same
-// item is read again or the engine is destroyed. Empty for an unknown item.
+// The value of a configuration item as text kept for the calling thread: valid until
+// the same thread reads the same item again (of any engine), whatever other threads do
+// meanwhile, destroying the engine included. Empty for an unknown item or handle.
 using APlayer_GetConfigA_t = const char*(APlayerHandle player, std::int32_t item);
 using APlayer_GetConfigW_t = const char16_t*(APlayerHandle player, std::int32_t item);
 // Sets a configuration item; 0 when accepted, -1 for an unknown or read-only item or a
@@ -142,8 +165,9 @@ using APlayer_SetConfigW_t = std::int32_t(APlayerHandle player, std::int32_t ite
                                           const char16_t* value);
 using APlayer_SetConfigA_t = std::int32_t(APlayerHandle player, std::int32_t item,
                                           const char* value);
-// Ends playback at once (no further callbacks), removes the video window and frees the
-// engine; the handle is invalid afterwards. 0, or -1 for an unknown handle.
+// Ends the file as a close, stops mpv, removes the video window and delivers the state
+// changes still due, all before it returns ("Destroying an engine" above); the handle is
+// unknown afterwards. 0, or -1 for an unknown handle or one already being destroyed.
 using APlayer_Destroy_t = std::int32_t(APlayerHandle player);
 // The video window (QWidget*), a native child of the parent; null for a null handle.
 using APlayer_GetWindow_t = void*(APlayerHandle player);

@@ -1,6 +1,7 @@
 #include "engines/video/config_items.h"
 
 #include <charconv>
+#include <map>
 
 namespace tessal::aplayer {
 
@@ -28,16 +29,16 @@ std::optional<int> ParseRenderMode(std::string_view text) {
     return mode;
 }
 
-const char* ConfigTexts::Keep(int item, std::string text) {
-    std::lock_guard lock(mutex_);
-    auto& slot = narrow_[item];
+const char* KeepForThisThread(int item, std::string text) {
+    thread_local std::map<int, std::string> slots;
+    auto& slot = slots[item];
     slot = std::move(text);
     return slot.c_str();
 }
 
-const char16_t* ConfigTexts::KeepWide(int item, std::u16string text) {
-    std::lock_guard lock(mutex_);
-    auto& slot = wide_[item];
+const char16_t* KeepWideForThisThread(int item, std::u16string text) {
+    thread_local std::map<int, std::u16string> slots;
+    auto& slot = slots[item];
     slot = std::move(text);
     return slot.c_str();
 }

@@ -1,10 +1,8 @@
 #pragma once
 
 // The configuration items of the engine: which values each accepts, and the text that
-// APlayer_GetConfigA/W hand out, which the engine keeps alive for the caller.
+// APlayer_GetConfigA/W hand out, kept alive for the caller.
 
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,17 +21,11 @@ std::optional<int> ParseSpeedPercent(std::string_view text);
 // The render mode when `text` is "1" or "2".
 std::optional<int> ParseRenderMode(std::string_view text);
 
-// Text handed to callers, one slot per item and width. A slot is replaced only when the
-// same item is read again, so a pointer stays valid while the caller copies it.
-class ConfigTexts {
-public:
-    const char* Keep(int item, std::string text);
-    const char16_t* KeepWide(int item, std::u16string text);
-
-private:
-    std::mutex mutex_;
-    std::map<int, std::string> narrow_;
-    std::map<int, std::u16string> wide_;
-};
+// Text handed to callers of APlayer_GetConfigA/W: one slot per calling thread, item and
+// width, replaced only when the same thread reads the same item again. Nothing else
+// touches it, so the text stays valid while its thread copies it, even when another
+// thread destroys the engine meanwhile.
+const char* KeepForThisThread(int item, std::string text);
+const char16_t* KeepWideForThisThread(int item, std::u16string text);
 
 }  // namespace tessal::aplayer

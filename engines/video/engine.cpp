@@ -6,22 +6,30 @@
 #include "engines/video/mpv_session.h"
 
 namespace tessal::aplayer {
+namespace {
+
+constexpr int kPositionPollMs = 100;
+
+}  // namespace
+
 std::unique_ptr<Engine> Engine::Create(QWidget* parent, QRect geometry,
-                                       APlayerMessageCallback on_message,
-                                       APlayerStateCallback on_state, std::string& error) {
+                                       APlayerMessageCallback on_message, EngineValues& values,
+                                       StateQueue& states, std::string& error) {
     mpv_handle* mpv = CreateMpvSession(error);
     if (mpv == nullptr)
         return nullptr;
     auto* window = new VideoWindow(parent, on_message);
-    std::unique_ptr<Engine> engine(new Engine(mpv, window, on_state));
+    std::unique_ptr<Engine> engine(new Engine(mpv, window, values, states));
     engine->SetGeometry(geometry);
     window->show();
     return engine;
 }
 
-Engine::Engine(mpv_handle* mpv, VideoWindow* window, APlayerStateCallback on_state)
-    : mpv_(mpv), window_(window), on_state_(on_state) {
+Engine::Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states)
+    : mpv_(mpv), window_(window), values_(values), states_(states) {
     window->SetResizeHandler([this] { RenderFrame(); });
+    position_poll_.setInterval(kPositionPollMs);
+    connect(&position_poll_, &QTimer::timeout, this, [this] { PollPosition(); });
     ObserveProperties();
     mpv_set_wakeup_callback(mpv_, OnWakeup, this);
 }
@@ -32,17 +40,25 @@ Engine::~Engine() {
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     renderer_.reset();
     mpv_terminate_destroy(mpv_);
-    delete window_.data();
+    if (window_)
+        window_->Remove();
 }
 
 void Engine::ObserveProperties() {
     mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, kTimePosition, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, kSeeking, "seeking", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, kVideoWidth, "width", MPV_FORMAT_INT64);
     mpv_observe_property(mpv_, kVideoHeight, "height", MPV_FORMAT_INT64);
     mpv_observe_property(mpv_, kBuffering, "cache-buffering-state", MPV_FORMAT_INT64);
+}
+
+// The position is asked for while a file is open rather than observed: mpv reports
+// time-pos at every frame, and handling those reports took some 6 % of the engine's CPU
+// during playback, while the player reads the position once a second. The reply
+// arrives as an event like a change.
+void Engine::PollPosition() {
+    mpv_get_property_async(mpv_, kTimePosition, "time-pos", MPV_FORMAT_DOUBLE);
 }
 
 // mpv's event thread: queue one drain for the GUI thread, never call mpv from here.
@@ -95,26 +111,17 @@ void Engine::RenderFrame() {
         window_->ShowFrame(std::move(frame));
 }
 
-// The callback runs from the event loop, so a callback that calls back into the engine
-// never finds the engine in the middle of a change.
 void Engine::ChangeState(int state) {
     int previous = 0;
-    {
-        std::lock_guard lock(mutex_);
-        previous = snapshot_.state;
-        if (previous == state)
-            return;
-        snapshot_.state = state;
-    }
+    values_.Update([&](EngineSnapshot& values) {
+        previous = values.state;
+        values.state = state;
+    });
+    if (previous == state)
+        return;
     if ((state == kAPlayerClosed || state == kAPlayerClosing) && window_)
         window_->ClearFrame();
-    QMetaObject::invokeMethod(
-        this,
-        [this, previous, state] {
-            if (on_state_ != nullptr)
-                on_state_(previous, state);
-        },
-        Qt::QueuedConnection);
+    states_.Push(previous, state);
 }
 
 bool Engine::EnsureRenderer() {
@@ -137,10 +144,26 @@ bool Engine::EnsureRenderer() {
     return renderer_ != nullptr;
 }
 
-void Engine::Command(std::initializer_list<const char*> words, std::uint64_t reply_id) {
+int Engine::Command(std::initializer_list<const char*> words, std::uint64_t reply_id) {
     std::vector<const char*> command(words);
     command.push_back(nullptr);
-    mpv_command_async(mpv_, reply_id, command.data());
+    return mpv_command_async(mpv_, reply_id, command.data());
+}
+
+// mpv refuses a command while its queue of replies is full (the GUI thread has not
+// drained it for a while); the stop is asked again once the queue was drained, since
+// the file would otherwise never reach 0.
+void Engine::Stop() {
+    if (Command({"stop"}) >= 0)
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const int state = snapshot().state;
+            if (state == kAPlayerClosing || (state == kAPlayerOpening && close_when_started_))
+                Stop();
+        },
+        Qt::QueuedConnection);
 }
 
 void Engine::SetFlag(const char* name, bool value) {
@@ -155,24 +178,28 @@ void Engine::SetDouble(const char* name, double value) {
 int Engine::Open(const std::string& path) {
     if (path.empty() || snapshot().state != kAPlayerClosed || !EnsureRenderer())
         return -1;
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.duration_ms = 0;
-        snapshot_.position_ms = 0;
-        snapshot_.video_width = 0;
-        snapshot_.video_height = 0;
-        snapshot_.seeking = false;
-        snapshot_.buffer_percent = 0;
-    }
+    values_.Update([](EngineSnapshot& values) {
+        values.duration_ms = 0;
+        values.position_ms = 0;
+        values.video_width = 0;
+        values.video_height = 0;
+        values.seeking = false;
+        values.buffer_percent = 0;
+    });
     file_started_ = false;
     close_when_started_ = false;
+    closed_by_player_ = false;
     file_loaded_ = false;
     duration_known_ = false;
     seek_pending_ = false;
     ChangeState(kAPlayerOpening);
     // A file closed while paused leaves mpv paused; every file starts playing.
     SetFlag("pause", false);
-    Command({"loadfile", path.c_str(), "replace"}, kLoadCommand);
+    const int refused = Command({"loadfile", path.c_str(), "replace"}, kLoadCommand);
+    // A refusal ends the open from the event loop, as a refusing reply of mpv would.
+    if (refused < 0)
+        QMetaObject::invokeMethod(
+            this, [this, refused] { OnLoadReply(refused); }, Qt::QueuedConnection);
     return 0;
 }
 
@@ -180,6 +207,9 @@ int Engine::Close() {
     const int state = snapshot().state;
     if (state == kAPlayerClosed || state == kAPlayerClosing)
         return -1;
+    // The player's close is final: however mpv then ends the file, it was not seen to
+    // its end, so the player does not move on to the next lesson.
+    closed_by_player_ = true;
     // While opening there is no position worth saving, so no 6: the end-file event
     // takes the engine straight to 0. mpv drops a stop that arrives while it opens a
     // file, so the stop waits until the file is loaded (or fails, which ends it anyway).
@@ -188,7 +218,7 @@ int Engine::Close() {
         return 0;
     }
     ChangeState(kAPlayerClosing);
-    Command({"stop"});
+    Stop();
     return 0;
 }
 
@@ -212,11 +242,10 @@ int Engine::Seek(int position_ms) {
     if (state < kAPlayerPausing || state > kAPlayerPlaying)
         return -1;
     const int target_ms = std::max(position_ms, 0);
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.position_ms = target_ms;
-        snapshot_.seeking = true;
-    }
+    values_.Update([&](EngineSnapshot& values) {
+        values.position_ms = target_ms;
+        values.seeking = true;
+    });
     seek_pending_ = true;
     // Absolute seeks are exact in mpv's default precise-seek setting.
     const std::string seconds = std::to_string(target_ms / 1000.0);
@@ -226,10 +255,7 @@ int Engine::Seek(int position_ms) {
 
 void Engine::SetVolume(int volume) {
     const int clamped = std::clamp(volume, 0, 100);
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.volume = clamped;
-    }
+    values_.Update([&](EngineSnapshot& values) { values.volume = clamped; });
     SetDouble("volume", clamped);
 }
 
@@ -238,8 +264,7 @@ int Engine::SetConfig(int item, std::string_view value) {
         const auto percent = ParseSpeedPercent(value);
         if (!percent)
             return -1;
-        std::lock_guard lock(mutex_);
-        snapshot_.speed_percent = *percent;
+        values_.Update([&](EngineSnapshot& values) { values.speed_percent = *percent; });
         SetDouble("speed", *percent / 100.0);
         return 0;
     }
@@ -247,8 +272,7 @@ int Engine::SetConfig(int item, std::string_view value) {
         const auto mode = ParseRenderMode(value);
         if (!mode)
             return -1;
-        std::lock_guard lock(mutex_);
-        snapshot_.render_mode = *mode;
+        values_.Update([&](EngineSnapshot& values) { values.render_mode = *mode; });
         return 0;
     }
     return -1;
@@ -263,23 +287,21 @@ void Engine::SetGeometry(QRect geometry) {
         window_->setGeometry(geometry);
 }
 
-EngineSnapshot Engine::snapshot() const {
-    std::lock_guard lock(mutex_);
-    return snapshot_;
-}
-
-std::string Engine::ConfigText(int item) const {
-    const EngineSnapshot values = snapshot();
-    switch (item) {
-        case kAPlayerConfigCloseReason:
-            return values.close_reason;
-        case kAPlayerConfigSpeed:
-            return std::to_string(values.speed_percent);
-        case kAPlayerConfigRenderMode:
-            return std::to_string(values.render_mode);
-        default:
-            return {};
-    }
+void Engine::FinishAsClose() {
+    position_poll_.stop();
+    const int state = snapshot().state;
+    if (state == kAPlayerClosed)
+        return;
+    // Assigned as a string: GCC 12 warns falsely (-Wrestrict) on assigning the literal.
+    const std::string closed = "1";
+    values_.Update([&](EngineSnapshot& values) {
+        values.close_reason = closed;
+        values.seeking = false;
+        values.buffer_percent = 0;
+    });
+    if (state >= kAPlayerPausing && state <= kAPlayerPlaying)
+        ChangeState(kAPlayerClosing);
+    ChangeState(kAPlayerClosed);
 }
 
 }  // namespace tessal::aplayer

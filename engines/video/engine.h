@@ -3,48 +3,36 @@
 // One engine behind an APlayer handle: an mpv instance, its render path and the video
 // window, and the state machine that turns mpv's events into the engine states. It
 // lives on the GUI thread: commands and mpv's events are handled there, state changes
-// reach the state callback from the event loop. mpv's threads only queue work for it.
-// Getters read a snapshot under a lock, so any thread may ask.
+// go to the state queue of its handle. mpv's threads only queue work for it. It writes
+// the values the getters answer into its handle, which outlives it.
 
 #include <mpv/client.h>
 
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "engines/video/aplayer.h"
-#include "engines/video/config_items.h"
+#include "engines/video/engine_values.h"
 #include "engines/video/frame_renderer.h"
+#include "engines/video/state_queue.h"
 #include "engines/video/video_window.h"
 
 namespace tessal::aplayer {
 
-// What the getters answer.
-struct EngineSnapshot {
-    int state = kAPlayerClosed;
-    int duration_ms = 0;
-    int position_ms = 0;
-    int video_width = 0;
-    int video_height = 0;
-    int volume = 50;
-    bool seeking = false;
-    int buffer_percent = 0;
-    int speed_percent = 100;
-    int render_mode = kRenderModeOpenGl;
-    std::string close_reason;  // item 7
-};
-
 class Engine final : public QObject {
 public:
-    // Null with `error` set when mpv cannot be started.
+    // Null with `error` set when mpv cannot be started. `values` and `states` belong to
+    // the handle and outlive the engine.
     static std::unique_ptr<Engine> Create(QWidget* parent, QRect geometry,
-                                          APlayerMessageCallback on_message,
-                                          APlayerStateCallback on_state, std::string& error);
+                                          APlayerMessageCallback on_message, EngineValues& values,
+                                          StateQueue& states, std::string& error);
+    // Stops mpv and removes the video window; on the GUI thread.
     ~Engine() override;
 
     // GUI thread only; each answers 0 when started, -1 when refused.
@@ -57,12 +45,11 @@ public:
     int SetConfig(int item, std::string_view value);
     bool SetLogo(const char* image_path);
     void SetGeometry(QRect geometry);
+    // Ends whatever file is open or closing as a close by the player: 6 if it was open,
+    // then 0, item 7 "1". The engine is destroyed next.
+    void FinishAsClose();
 
-    // Any thread.
-    EngineSnapshot snapshot() const;
-    std::string ConfigText(int item) const;
     QWidget* window() const { return window_; }
-    ConfigTexts& config_texts() { return config_texts_; }
 
 private:
     // Ids of the properties the engine observes.
@@ -74,18 +61,22 @@ private:
         kVideoWidth,
         kVideoHeight,
         kBuffering,
-        kLoadCommand,  // reply id of loadfile
+        kLoadCommand,     // reply id of loadfile
+        kPausedPosition,  // reply id of the position asked for once mpv paused
     };
 
-    Engine(mpv_handle* mpv, VideoWindow* window, APlayerStateCallback on_state);
+    Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states);
 
     // engine.cpp
+    EngineSnapshot snapshot() const { return values_.Get(); }
     void ChangeState(int state);
     bool EnsureRenderer();
-    void Command(std::initializer_list<const char*> words, std::uint64_t reply_id = 0);
+    int Command(std::initializer_list<const char*> words, std::uint64_t reply_id = 0);
+    void Stop();
     void SetFlag(const char* name, bool value);
     void SetDouble(const char* name, double value);
     void ObserveProperties();
+    void PollPosition();
     void OnFrameDue();
     void RenderFrame();
     static void OnWakeup(void* data);
@@ -104,22 +95,21 @@ private:
 
     mpv_handle* mpv_;
     QPointer<VideoWindow> window_;
-    APlayerStateCallback on_state_;
+    EngineValues& values_;
+    StateQueue& states_;
     std::unique_ptr<FrameRenderer> renderer_;
     bool opengl_failed_ = false;
     std::atomic<bool> drain_queued_{false};
     std::atomic<bool> render_queued_{false};
+    QTimer position_poll_;
 
     // Per file, GUI thread only.
     bool file_started_ = false;
     bool close_when_started_ = false;
+    bool closed_by_player_ = false;
     bool file_loaded_ = false;
     bool duration_known_ = false;
     bool seek_pending_ = false;
-
-    mutable std::mutex mutex_;
-    EngineSnapshot snapshot_;
-    ConfigTexts config_texts_;
 };
 
 }  // namespace tessal::aplayer

@@ -32,6 +32,13 @@ void Engine::HandleEvent(const mpv_event& event) {
         case MPV_EVENT_GET_PROPERTY_REPLY:
             OnProperty(event.reply_userdata, *static_cast<mpv_event_property*>(event.data));
             break;
+        case MPV_EVENT_START_FILE:
+            OnStartFile();
+            break;
+        case MPV_EVENT_COMMAND_REPLY:
+            if (event.reply_userdata == kLoadCommand)
+                OnLoadReply(event.error);
+            break;
         case MPV_EVENT_FILE_LOADED:
             OnFileLoaded();
             break;
@@ -59,42 +66,44 @@ void Engine::OnProperty(std::uint64_t id, const mpv_event_property& property) {
                           : property.format == MPV_FORMAT_INT64
                               ? static_cast<double>(*static_cast<std::int64_t*>(property.data))
                               : static_cast<double>(*static_cast<int*>(property.data));
-    bool duration_now_known = false;
-    {
-        std::lock_guard lock(mutex_);
+    const bool duration_now_known = id == kDuration && has_value && !duration_known_;
+    if (id == kDuration && has_value)
+        duration_known_ = true;
+    values_.Update([&](EngineSnapshot& values) {
         switch (id) {
             case kDuration:
                 // Kept after the file ends: the player reads it while closing.
-                if (has_value) {
-                    snapshot_.duration_ms = Milliseconds(number);
-                    duration_now_known = !duration_known_;
-                    duration_known_ = true;
-                }
+                if (has_value)
+                    values.duration_ms = Milliseconds(number);
                 break;
             case kTimePosition:
-                // The last position stays readable after closing; while a seek has not
-                // landed, the seek target is the answer.
-                if (has_value && !seek_pending_)
-                    snapshot_.position_ms = Milliseconds(number);
+            case kPausedPosition:
+                // The last position stays readable after closing (an answer that comes
+                // after the end changes it no more); while a seek has not landed, the
+                // seek target is the answer.
+                if (has_value && !seek_pending_ && IsOpen(values.state))
+                    values.position_ms = Milliseconds(number);
                 break;
             case kSeeking:
-                snapshot_.seeking = seek_pending_ || number != 0.0;
+                values.seeking = seek_pending_ || number != 0.0;
                 break;
             case kVideoWidth:
-                snapshot_.video_width = static_cast<int>(number);
+                values.video_width = static_cast<int>(number);
                 break;
             case kVideoHeight:
-                snapshot_.video_height = static_cast<int>(number);
+                values.video_height = static_cast<int>(number);
                 break;
             case kBuffering:
-                snapshot_.buffer_percent = has_value ? static_cast<int>(number) : 100;
+                values.buffer_percent = has_value ? static_cast<int>(number) : 100;
                 break;
             default:
                 break;
         }
-    }
+    });
     if (duration_now_known && file_loaded_ && snapshot().state == kAPlayerOpening)
         ChangeState(kAPlayerStarting);
+    if (id == kPausedPosition && snapshot().state == kAPlayerPausing)
+        ChangeState(kAPlayerPaused);
 }
 
 void Engine::OnStartFile() {
@@ -102,14 +111,14 @@ void Engine::OnStartFile() {
         file_started_ = true;
 }
 
-// mpv refused the loadfile command itself: no file starts, so no end-file follows.
+// mpv refused the loadfile command itself: no file starts, so no end-file follows, and
+// the open ends here, with the error as item 7 (never "0": nothing was seen to its end).
+// A close asked for meanwhile ends the same way.
 void Engine::OnLoadReply(int error) {
     if (error >= 0 || snapshot().state != kAPlayerOpening || file_started_)
         return;
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.close_reason = std::to_string(error);
-    }
+    values_.Update([&](EngineSnapshot& values) { values.close_reason = std::to_string(error); });
+    close_when_started_ = false;
     ChangeState(kAPlayerClosed);
 }
 
@@ -117,27 +126,25 @@ void Engine::OnFileLoaded() {
     if (snapshot().state != kAPlayerOpening)
         return;
     if (close_when_started_) {
-        Command({"stop"});
+        Stop();
         return;
     }
     file_loaded_ = true;
+    position_poll_.start();
     // The duration may equal the last file's, in which case no change is reported; ask
     // for it without waiting, the reply arrives as an event like a change.
     mpv_get_property_async(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.buffer_percent = 100;
-    }
+    values_.Update([](EngineSnapshot& values) { values.buffer_percent = 100; });
     if (duration_known_)
         ChangeState(kAPlayerStarting);
 }
 
 void Engine::OnPlaybackRestart() {
     seek_pending_ = false;
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.seeking = false;
-    }
+    values_.Update([](EngineSnapshot& values) { values.seeking = false; });
+    // Where a seek landed, or where playback starts, is known at once.
+    if (file_loaded_)
+        PollPosition();
     const int state = snapshot().state;
     if (close_when_started_)
         return;
@@ -148,10 +155,12 @@ void Engine::OnPlaybackRestart() {
         ChangeState(kAPlayerPlaying);
 }
 
+// Paused is reported once the position where mpv stopped is known, so that the player
+// reads that position, which the polling might otherwise give only later.
 void Engine::OnPause(bool paused) {
     const int state = snapshot().state;
     if (paused && state == kAPlayerPausing)
-        ChangeState(kAPlayerPaused);
+        mpv_get_property_async(mpv_, kPausedPosition, "time-pos", MPV_FORMAT_DOUBLE);
     else if (!paused && state == kAPlayerPaused)
         ChangeState(kAPlayerPlaying);
 }
@@ -166,7 +175,9 @@ bool EndedWithoutAnOutput(const mpv_event_end_file& end, int state) {
 }
 
 // Item 7: "0" played to the end, "1" closed, else the error.
-std::string CloseReason(const mpv_event_end_file& end, bool reached_end) {
+std::string CloseReason(const mpv_event_end_file& end, bool reached_end, bool closed_by_player) {
+    if (closed_by_player)
+        return "1";
     if (reached_end)
         return "0";
     if (end.reason == MPV_END_FILE_REASON_ERROR)
@@ -183,20 +194,21 @@ void Engine::OnEndFile(const mpv_event_end_file& end) {
     const int state = snapshot().state;
     if (state == kAPlayerClosed)
         return;
-    const bool reached_end =
-        end.reason == MPV_END_FILE_REASON_EOF || EndedWithoutAnOutput(end, state);
-    const std::string reason = CloseReason(end, reached_end);
-    {
-        std::lock_guard lock(mutex_);
-        snapshot_.close_reason = reason;
-        snapshot_.seeking = false;
-        snapshot_.buffer_percent = 0;
-        if (reached_end && duration_known_)
-            snapshot_.position_ms = snapshot_.duration_ms;
-    }
+    const bool reached_end = !closed_by_player_ && (end.reason == MPV_END_FILE_REASON_EOF ||
+                                                    EndedWithoutAnOutput(end, state));
+    const std::string reason = CloseReason(end, reached_end, closed_by_player_);
+    const bool at_duration = reached_end && duration_known_;
+    values_.Update([&](EngineSnapshot& values) {
+        values.close_reason = reason;
+        values.seeking = false;
+        values.buffer_percent = 0;
+        if (at_duration)
+            values.position_ms = values.duration_ms;
+    });
     seek_pending_ = false;
     file_started_ = false;
     file_loaded_ = false;
+    position_poll_.stop();
     // A file that played (to its end, or until a read error) closes through 6, so the
     // player saves its position; one that never opened goes straight to 0.
     if (IsOpen(state))

@@ -1,46 +1,54 @@
 #include "engines/video/engine_registry.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 
 namespace tessal::aplayer {
 namespace {
 
-std::mutex& RegistryMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+struct Registry {
+    std::mutex mutex;
+    std::map<APlayerHandle, std::shared_ptr<EngineHandle>> engines;
+    std::uintptr_t last_handle = 0;
+};
 
-// Raw pointers: an engine the program never destroyed must not be deleted by a static
+// Never freed: an engine the program never destroyed must not be torn down by a static
 // destructor after the QApplication is gone.
-std::map<APlayerHandle, Engine*>& Engines() {
-    static std::map<APlayerHandle, Engine*> engines;
-    return engines;
+Registry& TheRegistry() {
+    static auto* const registry = new Registry;
+    return *registry;
 }
 
 }  // namespace
 
-APlayerHandle EngineRegistry::Add(std::unique_ptr<Engine> engine) {
-    APlayerHandle handle = engine.get();
-    std::lock_guard lock(RegistryMutex());
-    Engines().emplace(handle, engine.release());
+APlayerHandle EngineRegistry::Add(std::shared_ptr<EngineHandle> engine) {
+    auto& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    // A counter rather than an address: a handle kept after its engine was destroyed
+    // can never name a later engine that happens to sit at the same address.
+    auto* handle = reinterpret_cast<APlayerHandle>(++registry.last_handle);
+    registry.engines.emplace(handle, std::move(engine));
     return handle;
 }
 
-Engine* EngineRegistry::Find(APlayerHandle handle) {
-    std::lock_guard lock(RegistryMutex());
-    const auto found = Engines().find(handle);
-    return found != Engines().end() ? found->second : nullptr;
+std::shared_ptr<EngineHandle> EngineRegistry::Find(APlayerHandle handle) {
+    auto& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    const auto found = registry.engines.find(handle);
+    return found != registry.engines.end() ? found->second : nullptr;
 }
 
-std::unique_ptr<Engine> EngineRegistry::Remove(APlayerHandle handle) {
-    std::lock_guard lock(RegistryMutex());
-    const auto found = Engines().find(handle);
-    if (found == Engines().end())
-        return nullptr;
-    std::unique_ptr<Engine> engine(found->second);
-    Engines().erase(found);
-    return engine;
+void EngineRegistry::Remove(APlayerHandle handle) {
+    std::shared_ptr<EngineHandle> removed;
+    auto& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    const auto found = registry.engines.find(handle);
+    if (found == registry.engines.end())
+        return;
+    // Let go of it outside the lock, which is held while it is freed otherwise.
+    removed = std::move(found->second);
+    registry.engines.erase(found);
 }
 
 }  // namespace tessal::aplayer

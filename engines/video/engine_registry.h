@@ -1,20 +1,22 @@
 #pragma once
 
-// The engines behind the live handles. A handle that was never given out, or whose
-// engine was destroyed, finds nothing, so a stale handle is refused instead of used.
+// The handles given out and what each stands for. A handle that was never given out,
+// or whose engine was destroyed, finds nothing, so a stale handle is refused instead of
+// used; handles are never reused. What Find returns stays valid for its holder even if
+// the handle is destroyed meanwhile.
 
 #include <memory>
 
 #include "engines/video/aplayer.h"
-#include "engines/video/engine.h"
+#include "engines/video/engine_handle.h"
 
 namespace tessal::aplayer {
 
 class EngineRegistry {
 public:
-    static APlayerHandle Add(std::unique_ptr<Engine> engine);
-    static Engine* Find(APlayerHandle handle);
-    static std::unique_ptr<Engine> Remove(APlayerHandle handle);
+    static APlayerHandle Add(std::shared_ptr<EngineHandle> engine);
+    static std::shared_ptr<EngineHandle> Find(APlayerHandle handle);
+    static void Remove(APlayerHandle handle);
 };
 
 }  // namespace tessal::aplayer

@@ -1,5 +1,6 @@
-// The twenty-five exported entry points. A handle is an engine pointer that the registry
-// vouches for; calls that change something run on the engine's GUI thread.
+// The twenty-five exported entry points. A handle is a number that the registry turns
+// into the engine's shared handle, held for the length of the call; calls that change
+// something run on the engine's GUI thread.
 
 #include <mpv/client.h>
 
@@ -12,27 +13,44 @@
 
 namespace {
 
+using tessal::aplayer::ConfigText;
 using tessal::aplayer::Engine;
+using tessal::aplayer::EngineHandle;
 using tessal::aplayer::EngineRegistry;
 
-// Runs `action` on the engine's thread and answers its result; -1 without an engine.
+// Runs `action` with the handle on its GUI thread and answers its result. The
+// application carries a call from another thread, since the engine may be gone by the
+// time it runs.
 template <typename Action>
-std::int32_t OnGuiThread(APlayerHandle player, Action action) {
-    Engine* engine = EngineRegistry::Find(player);
-    if (engine == nullptr)
+std::int32_t OnGuiThreadWithHandle(APlayerHandle player, Action action) {
+    const auto handle = EngineRegistry::Find(player);
+    if (!handle)
         return -1;
-    if (QThread::currentThread() == engine->thread())
-        return action(*engine);
+    if (QThread::currentThread() == handle->thread())
+        return action(*handle);
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr)
+        return -1;
     std::int32_t result = -1;
     QMetaObject::invokeMethod(
-        engine, [&] { result = action(*engine); }, Qt::BlockingQueuedConnection);
+        application, [&] { result = action(*handle); }, Qt::BlockingQueuedConnection);
     return result;
+}
+
+// Runs `action` with the engine on its GUI thread; -1 once the engine is destroyed,
+// which is what a state callback delivered by APlayer_Destroy gets for a command.
+template <typename Action>
+std::int32_t OnGuiThread(APlayerHandle player, Action action) {
+    return OnGuiThreadWithHandle(player, [&](EngineHandle& handle) -> std::int32_t {
+        Engine* engine = handle.engine();
+        return engine != nullptr ? action(*engine) : -1;
+    });
 }
 
 template <typename Getter>
 std::int32_t Read(APlayerHandle player, Getter getter) {
-    const Engine* engine = EngineRegistry::Find(player);
-    return engine != nullptr ? getter(engine->snapshot()) : 0;
+    const auto handle = EngineRegistry::Find(player);
+    return handle ? getter(handle->values()) : 0;
 }
 
 std::string Utf8(const char16_t* text) {
@@ -53,7 +71,8 @@ APLAYER_EXPORT APlayerHandle APlayer_Create(void* parent_window, std::int32_t x,
         QThread::currentThread() != QCoreApplication::instance()->thread())
         return nullptr;
     std::string error;
-    auto engine = Engine::Create(parent, QRect(x, y, width, height), on_message, on_state, error);
+    auto engine =
+        EngineHandle::Create(parent, QRect(x, y, width, height), on_message, on_state, error);
     if (!engine) {
         qWarning("APlayer_Create: %s", error.c_str());
         return nullptr;
@@ -149,18 +168,18 @@ APLAYER_EXPORT std::int32_t APlayer_GetBufferProgress(APlayerHandle player) {
 }
 
 APLAYER_EXPORT const char* APlayer_GetConfigA(APlayerHandle player, std::int32_t item) {
-    Engine* engine = EngineRegistry::Find(player);
-    if (engine == nullptr)
+    const auto handle = EngineRegistry::Find(player);
+    if (!handle)
         return "";
-    return engine->config_texts().Keep(item, engine->ConfigText(item));
+    return tessal::aplayer::KeepForThisThread(item, ConfigText(handle->values(), item));
 }
 
 APLAYER_EXPORT const char16_t* APlayer_GetConfigW(APlayerHandle player, std::int32_t item) {
-    Engine* engine = EngineRegistry::Find(player);
-    if (engine == nullptr)
+    const auto handle = EngineRegistry::Find(player);
+    if (!handle)
         return u"";
-    const QString text = QString::fromStdString(engine->ConfigText(item));
-    return engine->config_texts().KeepWide(item, text.toStdU16String());
+    const QString text = QString::fromStdString(ConfigText(handle->values(), item));
+    return tessal::aplayer::KeepWideForThisThread(item, text.toStdU16String());
 }
 
 APLAYER_EXPORT std::int32_t APlayer_SetConfigA(APlayerHandle player, std::int32_t item,
@@ -175,23 +194,20 @@ APLAYER_EXPORT std::int32_t APlayer_SetConfigW(APlayerHandle player, std::int32_
     return OnGuiThread(player, [&](Engine& engine) { return engine.SetConfig(item, text); });
 }
 
+// The handle stays registered while the last state callbacks run, so that they can
+// still read the closing position and item 7; it is gone when Destroy returns.
 APLAYER_EXPORT std::int32_t APlayer_Destroy(APlayerHandle player) {
-    auto engine = EngineRegistry::Remove(player);
-    if (!engine)
-        return -1;
-    if (QThread::currentThread() == engine->thread()) {
-        engine.reset();
-    } else {
-        Engine* raw = engine.release();
-        QMetaObject::invokeMethod(
-            raw, [raw] { delete raw; }, Qt::BlockingQueuedConnection);
-    }
-    return 0;
+    return OnGuiThreadWithHandle(player, [&](EngineHandle& handle) -> std::int32_t {
+        if (!handle.Destroy())
+            return -1;
+        EngineRegistry::Remove(player);
+        return 0;
+    });
 }
 
 APLAYER_EXPORT void* APlayer_GetWindow(APlayerHandle player) {
-    const Engine* engine = EngineRegistry::Find(player);
-    return engine != nullptr ? engine->window() : nullptr;
+    const auto handle = EngineRegistry::Find(player);
+    return handle ? handle->window() : nullptr;
 }
 
 APLAYER_EXPORT std::int32_t APlayerCaller_SetSize(APlayerHandle player, std::int32_t x,

@@ -7,10 +7,14 @@ namespace tessal::aplayer {
 namespace {
 
 // Fixed for every engine: video through our render context, no window or terminal of
-// mpv's own, no user configuration or scripts that could change what the player sees.
+// mpv's own, no user configuration or scripts that could change what the player sees,
+// and none of mpv's built-in scripts, each of which would run a Lua thread for nothing.
 constexpr std::pair<const char*, const char*> kBaseOptions[] = {
     {"config", "no"},
     {"load-scripts", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
     {"ytdl", "no"},
     {"terminal", "no"},
     {"input-default-bindings", "no"},

@@ -111,8 +111,21 @@ void VideoWindow::SendMouse(std::uint32_t message, QMouseEvent* event) {
 }
 
 void VideoWindow::Send(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
-    if (on_message_ != nullptr)
-        on_message_(message, wparam, lparam);
+    if (on_message_ == nullptr)
+        return;
+    ++sending_;
+    on_message_(message, wparam, lparam);
+    --sending_;
+}
+
+void VideoWindow::Remove() {
+    on_message_ = nullptr;
+    on_resize_ = nullptr;
+    hide();
+    if (sending_ > 0)
+        deleteLater();
+    else
+        delete this;
 }
 
 }  // namespace tessal::aplayer

@@ -23,6 +23,10 @@ public:
     bool SetLogo(const char* image_path);
     // Runs after every resize, so the engine can draw the frame at the new size.
     void SetResizeHandler(std::function<void()> handler) { on_resize_ = std::move(handler); }
+    // Removes the window for good: no callback from now on; deleted at once, or as soon
+    // as it is back from its own input handler when the player's message callback is
+    // what destroys the engine.
+    void Remove();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,6 +44,7 @@ private:
     void PaintLogo(class QPainter& painter);
 
     APlayerMessageCallback on_message_;
+    int sending_ = 0;  // depth of message callbacks running
     std::function<void()> on_resize_;
     QImage frame_;
     QImage logo_;

@@ -15,8 +15,6 @@ namespace {
 
 using tessal::APlayerFunctions;
 
-constexpr const char* kEngineLibrary = "libAPlayer.so";
-
 // The folder this library was loaded from.
 std::filesystem::path OwnFolder() {
     Dl_info info{};
@@ -29,7 +27,8 @@ std::filesystem::path OwnFolder() {
 // incomplete, and then every call answers as it does for an unknown player.
 const APlayerFunctions* Engine() {
     static const APlayerFunctions* const engine = []() -> const APlayerFunctions* {
-        void* module = ::dlopen((OwnFolder() / kEngineLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+        void* module =
+            ::dlopen((OwnFolder() / tessal::kAPlayerEngineLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
         static APlayerFunctions functions;
         std::string missing;
         if (module == nullptr || !tessal::ResolveAPlayerFunctions(module, functions, missing))

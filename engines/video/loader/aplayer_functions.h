@@ -10,6 +10,9 @@
 
 namespace tessal {
 
+// The engine library, which libAPlayerCaller.so loads from its own folder.
+inline constexpr const char* kAPlayerEngineLibrary = "libAPlayer.so";
+
 // One pointer per entry point, in the order they are resolved.
 struct APlayerFunctions {
     APlayer_Create_t* APlayer_Create = nullptr;

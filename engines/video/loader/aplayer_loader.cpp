@@ -1,8 +1,10 @@
 #include "engines/video/loader/aplayer_loader.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include "common/base/trace.h"
+#include "engines/video/loader/elf_exports.h"
 
 namespace tessal {
 namespace {
@@ -18,6 +20,16 @@ void* Open(const std::filesystem::path& library) {
     return module;
 }
 
+// The file the dynamic loader took for `module`: the program folder's copy, or whatever
+// the ordinary search found.
+std::filesystem::path LoadedFile(void* module) {
+    link_map* map = nullptr;
+    if (::dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr)
+        return {};
+    std::error_code failure;
+    return std::filesystem::absolute(map->l_name, failure);
+}
+
 }  // namespace
 
 APlayerLoader::APlayerLoader(MissingBox show_missing) : show_missing_(std::move(show_missing)) {}
@@ -31,9 +43,28 @@ bool APlayerLoader::Load(const std::filesystem::path& program_folder) {
     module_ = Open(program_folder / kLibraryName);
     if (module_ == nullptr)
         module_ = Open(std::filesystem::path(kLibraryName));
-    if (module_ == nullptr || !Resolve()) {
+    if (module_ == nullptr || !Resolve() || !EngineBesideIsComplete()) {
         Fail();
         return false;
+    }
+    return true;
+}
+
+// The caller loads the engine only when something plays; a missing or incomplete
+// engine must still be reported now, as one missing library. Its symbol table is read
+// from the file, so that libmpv is not mapped at start-up.
+bool APlayerLoader::EngineBesideIsComplete() const {
+    const auto engine = LoadedFile(module_).parent_path() / kAPlayerEngineLibrary;
+    const auto exported = ReadExportedFunctions(engine);
+    if (!exported) {
+        Trace("not a loadable library: " + engine.string());
+        return false;
+    }
+    for (const char* name : kAPlayerEntryPointNames) {
+        if (!exported->contains(name)) {
+            Trace(engine.string() + " lacks " + name);
+            return false;
+        }
     }
     return true;
 }

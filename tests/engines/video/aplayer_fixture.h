@@ -107,6 +107,9 @@ struct CallbackLog {
     APlayerHandle player = nullptr;
     std::vector<StateCall> states;
     std::vector<std::array<std::intptr_t, 3>> messages;
+    // What a test does inside the callbacks, as the player's handlers would; GUI thread.
+    std::function<void(const StateCall&)> on_state;
+    std::function<void(std::uint32_t message)> on_message;
 
     std::vector<int> StateSequence() {
         std::lock_guard lock(mutex);
@@ -123,6 +126,8 @@ struct CallbackLog {
         std::lock_guard lock(mutex);
         states.clear();
         messages.clear();
+        on_state = nullptr;
+        on_message = nullptr;
     }
 };
 
@@ -139,15 +144,23 @@ inline void OnState(std::int32_t previous, std::int32_t state) {
     call.position_ms = engine.APlayer_GetPosition(log.player);
     call.duration_ms = engine.APlayer_GetDuration(log.player);
     call.item7 = engine.APlayer_GetConfigA(log.player, 7);
-    std::lock_guard lock(log.mutex);
-    log.states.push_back(call);
+    {
+        std::lock_guard lock(log.mutex);
+        log.states.push_back(call);
+    }
+    if (log.on_state)
+        log.on_state(call);
 }
 
 inline std::intptr_t OnMessage(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
     auto& log = CallbackLog::Get();
-    std::lock_guard lock(log.mutex);
-    log.messages.push_back(
-        {static_cast<std::intptr_t>(message), static_cast<std::intptr_t>(wparam), lparam});
+    {
+        std::lock_guard lock(log.mutex);
+        log.messages.push_back(
+            {static_cast<std::intptr_t>(message), static_cast<std::intptr_t>(wparam), lparam});
+    }
+    if (log.on_message)
+        log.on_message(message);
     return 0;
 }
 
@@ -161,18 +174,26 @@ protected:
         parent_ = std::make_unique<QWidget>();
         parent_->resize(640, 400);
         parent_->show();
-        player_ = Api().APlayer_Create(parent_.get(), 2, 30, 636, 360, OnMessage, OnState, nullptr,
-                                       nullptr, nullptr, nullptr, nullptr, nullptr);
+        player_ = CreateEngine();
         ASSERT_NE(player_, nullptr);
-        CallbackLog::Get().player = player_;
     }
     void TearDown() override {
+        CallbackLog::Get().Clear();
         if (player_ != nullptr) {
             Api().APlayer_Close(player_);
             WaitUntil([&] { return Api().APlayer_GetState(player_) == 0; }, 5s);
             Api().APlayer_Destroy(player_);
         }
         CallbackLog::Get().player = nullptr;
+    }
+
+    // A new engine in the parent window, the one the callbacks then ask.
+    APlayerHandle CreateEngine() {
+        APlayerHandle player =
+            Api().APlayer_Create(parent_.get(), 2, 30, 636, 360, OnMessage, OnState, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+        CallbackLog::Get().player = player;
+        return player;
     }
 
     // Opens and waits until it plays; the sequence so far.

@@ -3,35 +3,19 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "engines/video/loader/aplayer_functions.h"
+#include "tests/engines/video/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {
 namespace {
 
-bool MpvMapped() {
-    std::ifstream maps("/proc/self/maps");
-    const std::string all((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
-    return all.find("libmpv") != std::string::npos;
-}
-
-// Runs `check` in a child process, whose mappings start clean; its exit status.
-template <typename Check>
-int InChild(Check check) {
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(check());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using aplayer::test::InChild;
+using aplayer::test::MpvMapped;
 
 TEST(APlayerCaller, TheEngineIsMappedOnlyOnceACallNeedsIt) {
     const int status = InChild([] {

@@ -1,5 +1,6 @@
 // The loader both programs use: the program folder first, every name in order, and the
-// "apdllMiss" box with an empty table when the engine is missing or incomplete.
+// "apdllMiss" box with an empty table when the caller or the engine beside it is missing
+// or incomplete. The engine is checked from its file, never loaded.
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -7,12 +8,17 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "engines/video/loader/aplayer_loader.h"
+#include "tests/engines/video/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal {
 namespace {
+
+using aplayer::test::InChild;
+using aplayer::test::MpvMapped;
 
 constexpr std::size_t kCount = std::size(kAPlayerEntryPointNames);
 static_assert(sizeof(APlayerFunctions) == kCount * sizeof(void*));
@@ -32,13 +38,37 @@ struct Boxes {
     }
 };
 
-void Copy(const char* library, const std::filesystem::path& folder) {
-    std::filesystem::copy_file(library, folder / "libAPlayerCaller.so");
+std::string Bytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An installation's pair in `folder`: the built caller, and `engine` as libAPlayer.so
+// (none when empty).
+void Install(const TempFolder& folder, const std::optional<std::string>& engine) {
+    std::filesystem::copy_file(TESSAL_APLAYER_LIBRARY, folder.path() / "libAPlayerCaller.so");
+    if (engine)
+        folder.Write("libAPlayer.so", *engine);
+}
+
+// Loads from `folder`; the boxes shown, and whether the table is all null.
+std::pair<std::size_t, bool> LoadFrom(const std::filesystem::path& folder) {
+    Boxes boxes;
+    APlayerLoader loader(boxes.Box());
+    loader.Load(folder);
+    for (const auto& [text, caption] : boxes.shown) {
+        EXPECT_EQ(text, "apdllMiss");
+        EXPECT_EQ(caption, "apdllMiss");
+    }
+    const auto table = Table(loader.functions());
+    const bool empty = std::all_of(table.begin(), table.end(), [](void* p) { return !p; });
+    EXPECT_EQ(empty, !loader.loaded());
+    return {boxes.shown.size(), empty};
 }
 
 TEST(APlayerLoader, ResolvesEveryEntryPointInOrderFromTheProgramFolder) {
     TempFolder folder;
-    Copy(TESSAL_APLAYER_LIBRARY, folder.path());
+    Install(folder, Bytes(TESSAL_APLAYER_ENGINE));
     Boxes boxes;
     APlayerLoader loader(boxes.Box());
     ASSERT_TRUE(loader.Load(folder.path()));
@@ -60,23 +90,77 @@ TEST(APlayerLoader, ResolvesEveryEntryPointInOrderFromTheProgramFolder) {
         EXPECT_EQ(entry, nullptr);
 }
 
-TEST(APlayerLoader, AMissingOrBrokenEngineShowsTheBoxOnceAndLeavesTheTableEmpty) {
+TEST(APlayerLoader, AMissingOrBrokenCallerShowsTheBoxOnceAndLeavesTheTableEmpty) {
+    const std::string engine = Bytes(TESSAL_APLAYER_ENGINE);
     TempFolder empty;
     TempFolder broken;
     broken.Write("libAPlayerCaller.so", "not a library");
+    broken.Write("libAPlayer.so", engine);
     TempFolder incomplete;
     std::filesystem::copy_file(TESSAL_APLAYER_INCOMPLETE_LIBRARY,
                                incomplete.path() / "libAPlayerCaller.so");
-    for (const auto* folder : {&empty, &broken, &incomplete}) {
+    incomplete.Write("libAPlayer.so", engine);
+    for (const auto* folder : {&empty, &broken, &incomplete})
+        EXPECT_EQ(LoadFrom(folder->path()), std::make_pair(std::size_t{1}, true)) << folder->path();
+}
+
+// The caller alone binds fine and would fail only once something plays; the engine
+// beside it is checked at once.
+TEST(APlayerLoader, AnEngineThatIsMissingOrIncompleteShowsTheBoxOnceAndLeavesTheTableEmpty) {
+    const std::string engine = Bytes(TESSAL_APLAYER_ENGINE);
+    const std::vector<std::pair<const char*, std::optional<std::string>>> engines = {
+        {"missing", std::nullopt},
+        {"not a library", "not a library"},
+        {"empty", ""},
+        {"without APlayer_GetVersion", Bytes(TESSAL_APLAYER_INCOMPLETE_LIBRARY)},
+        {"cut in half", engine.substr(0, engine.size() / 2)},
+        {"only its ELF header", engine.substr(0, 64)},
+    };
+    for (const auto& [name, bytes] : engines) {
+        TempFolder folder;
+        Install(folder, bytes);
+        EXPECT_EQ(LoadFrom(folder.path()), std::make_pair(std::size_t{1}, true)) << name;
+    }
+    TempFolder folder_named_like_it;
+    Install(folder_named_like_it, std::nullopt);
+    std::filesystem::create_directory(folder_named_like_it.path() / "libAPlayer.so");
+    EXPECT_EQ(LoadFrom(folder_named_like_it.path()), std::make_pair(std::size_t{1}, true));
+}
+
+// TessalClient binds the engine at start-up and never plays: the check must not map
+// libmpv (nor anything the engine needs).
+TEST(APlayerLoader, TheCompletePairLoadsWithoutMappingTheEngine) {
+    TempFolder folder;
+    Install(folder, Bytes(TESSAL_APLAYER_ENGINE));
+    const int status = InChild([&] {
+        if (MpvMapped())
+            return 10;
         Boxes boxes;
         APlayerLoader loader(boxes.Box());
-        EXPECT_FALSE(loader.Load(folder->path())) << folder->path();
-        ASSERT_EQ(boxes.shown.size(), 1u) << folder->path();
-        EXPECT_EQ(boxes.shown[0].first, "apdllMiss");
-        EXPECT_EQ(boxes.shown[0].second, "apdllMiss");
-        EXPECT_FALSE(loader.loaded());
-        for (void* entry : Table(loader.functions()))
-            EXPECT_EQ(entry, nullptr) << folder->path();
+        if (!loader.Load(folder.path()) || !boxes.shown.empty())
+            return 11;
+        void* engine = ::dlopen((folder.path() / "libAPlayer.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+        return MpvMapped() || engine != nullptr ? 12 : 0;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// When the program folder has no caller, the ordinary search may find one elsewhere;
+// the engine that counts is the one beside the caller found, which is the one it loads.
+TEST(APlayerLoader, TheEngineIsLookedForBesideTheCallerTheSearchFound) {
+    TempFolder program_folder;
+    for (const bool engine_there : {true, false}) {
+        TempFolder elsewhere;
+        Install(elsewhere,
+                engine_there ? std::optional(Bytes(TESSAL_APLAYER_ENGINE)) : std::nullopt);
+        const int boxes = InChild([&] {
+            // Loaded already, so the search by name finds this one.
+            const auto caller = elsewhere.path() / "libAPlayerCaller.so";
+            if (::dlopen(caller.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr)
+                return 100;
+            return static_cast<int>(LoadFrom(program_folder.path()).first);
+        });
+        EXPECT_EQ(boxes, engine_there ? 0 : 1);
     }
 }
 

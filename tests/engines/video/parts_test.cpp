@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "engines/video/config_items.h"
 #include "engines/video/mpv_session.h"
 #include "engines/video/window_messages.h"
@@ -22,12 +24,19 @@ TEST(APlayerParts, ConfigurationValuesAreWholeDecimalsWithinRange) {
     EXPECT_FALSE(ParseRenderMode("0"));
 }
 
-TEST(APlayerParts, ConfigTextsKeepOneSlotPerItem) {
-    ConfigTexts texts;
-    const char* seven = texts.Keep(7, "0");
-    texts.Keep(104, std::string(1000, '1'));
+// A text stays valid until its own thread reads the same item again: other items and
+// other threads (one destroying the engine, say) leave it alone.
+TEST(APlayerParts, ConfigTextsBelongToTheThreadThatReadThem) {
+    const char* seven = KeepForThisThread(7, "0");
+    const char16_t* wide_seven = KeepWideForThisThread(7, u"0");
+    KeepForThisThread(104, std::string(1000, '1'));
+    std::thread([] {
+        KeepForThisThread(7, std::string(1000, 'x'));
+        KeepWideForThisThread(7, std::u16string(1000, u'x'));
+    }).join();
     EXPECT_STREQ(seven, "0");
-    EXPECT_EQ(std::u16string(texts.KeepWide(201, u"2")), u"2");
+    EXPECT_EQ(std::u16string(wide_seven), u"0");
+    EXPECT_STREQ(KeepForThisThread(7, "-13"), "-13");
 }
 
 TEST(APlayerParts, OptionListsSplitOnCommasAndEquals) {
