@@ -152,6 +152,13 @@ inline void OnState(std::int32_t previous, std::int32_t state) {
         log.on_state(call);
 }
 
+// The state calls so far, copied.
+inline std::vector<StateCall> States() {
+    auto& log = CallbackLog::Get();
+    std::lock_guard lock(log.mutex);
+    return log.states;
+}
+
 inline std::intptr_t OnMessage(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
     auto& log = CallbackLog::Get();
     {

@@ -19,12 +19,6 @@ const APlayerFunctions& E() {
     return Api();
 }
 
-std::vector<StateCall> States() {
-    auto& log = CallbackLog::Get();
-    std::lock_guard lock(log.mutex);
-    return log.states;
-}
-
 class APlayerLifetime : public EngineTest {
 protected:
     // Destroys the engine; the fixture has none left to tear down.

@@ -20,12 +20,6 @@ const APlayerFunctions& E() {
     return Api();
 }
 
-std::vector<StateCall> States() {
-    auto& log = CallbackLog::Get();
-    std::lock_guard lock(log.mutex);
-    return log.states;
-}
-
 using APlayerPlayback = EngineTest;
 
 TEST_F(APlayerPlayback, OpenPausePlayCloseGoThroughTheStatesOnTheGuiThread) {
