@@ -2,6 +2,7 @@
 // session (SIGTERM) and Ctrl+C (SIGINT) run its shutdown routine, which starts
 // TessalUpdata to log the session out; an incomplete installation only shows its box.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -60,8 +61,17 @@ public:
                 return true;
         }
     }
-    // What the program wrote to its error stream so far.
-    const std::string& errors() const { return seen_; }
+    // What the program wrote to its error stream so far; once it ended, all of it. The
+    // TessalUpdata it started may hold the stream open, so the rest is not waited for.
+    const std::string& errors() {
+        if (ended_)
+            ::fcntl(errors_, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        ssize_t got = 0;
+        while (ended_ && (got = ::read(errors_, buffer, sizeof buffer)) > 0)
+            seen_.append(buffer, static_cast<std::size_t>(got));
+        return seen_;
+    }
     void Signal(int signal) { ::kill(pid_, signal); }
 
     // The exit status, or -1 when it did not end normally within `limit`.
@@ -129,7 +139,7 @@ TEST_P(ClientSignalTest, RunsTheShutdownRoutine) {
     ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
     ASSERT_TRUE(WaitFor([&] { return !installation_.site().state().Sessions().empty(); }));
     client.Signal(GetParam());
-    EXPECT_EQ(client.WaitForExit(10s), 0);
+    EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
     // The TessalUpdata it started logs the session out.
     EXPECT_TRUE(WaitFor([&] { return installation_.site().state().Sessions().back().logged_out; }));
     EXPECT_FALSE(std::filesystem::exists(box_log_))
