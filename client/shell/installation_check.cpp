@@ -1,18 +1,27 @@
 #include "client/shell/installation_check.h"
 
+#include <string_view>
+
+#include "client/download/down_wrapper.h"
+#include "engines/video/loader/aplayer_functions.h"
+#include "engines/video/loader/aplayer_loader.h"
+
 namespace tessal::client {
 namespace {
 
-constexpr const char* kRequiredFiles[] = {"libAPlayerCaller.so", "libxldl.so", "cache/cache.dll",
-                                          "codecs/Course.dll", "TessalUpdata"};
+// The engines by the names they are loaded with: the video engine itself first, then its
+// caller, then the download engine.
+constexpr std::string_view kRequiredFiles[] = {
+    kAPlayerEngineLibrary, APlayerLoader::kLibraryName, DownWrapper::kLibraryName,
+    "cache/cache.dll",     "codecs/Course.dll",         "TessalUpdata"};
 
 }  // namespace
 
 std::optional<std::string> FirstMissingFile(const std::filesystem::path& program_folder) {
-    for (const char* file : kRequiredFiles) {
+    for (const std::string_view file : kRequiredFiles) {
         std::error_code error;
         if (!std::filesystem::exists(program_folder / file, error))
-            return file;
+            return std::string(file);
     }
     return std::nullopt;
 }
