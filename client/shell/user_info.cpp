@@ -1,12 +1,37 @@
 #include "client/shell/user_info.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "common/settings/ini_file.h"
 
 namespace tessal::client {
+namespace {
+
+// The file holds the member's password: only the member may read it.
+constexpr unsigned kOwnerOnly = 0600;
+
+// Every entry has a value.
+bool WriteLoginEntries(const std::filesystem::path& file,
+                       const std::vector<ProfileEntry>& entries) {
+    return UpdateProfile(
+        file,
+        [&](IniDocument& document) {
+            for (const ProfileEntry& entry : entries)
+                document.Set(kLoginSection, entry.key, *entry.value);
+            return true;
+        },
+        kOwnerOnly);
+}
+
+}  // namespace
 
 RememberedLogin ReadRememberedLogin(const std::filesystem::path& file) {
+    // A file an earlier version left readable to everyone is closed before it is read.
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0 && (status.st_mode & 077) != 0)
+        ::chmod(file.c_str(), kOwnerOnly);
     RememberedLogin login;
     login.remember_password = ReadProfileString(file, kLoginSection, "RemPwd", "", 10) == "1";
     login.auto_login = ReadProfileString(file, kLoginSection, "AutoLogin", "", 10) == "1";
@@ -24,15 +49,15 @@ bool WriteLoginChoices(const std::filesystem::path& file, bool remember_password
     }
     entries.push_back({"RemPwd", remember_password ? "1" : "0"});
     entries.push_back({"AutoLogin", auto_login ? "1" : "0"});
-    return WriteProfileEntries(file, kLoginSection, entries);
+    return WriteLoginEntries(file, entries);
 }
 
 bool WriteAutoLoginOff(const std::filesystem::path& file) {
-    return WriteProfileString(file, kLoginSection, "AutoLogin", "0");
+    return WriteLoginEntries(file, {{"AutoLogin", "0"}});
 }
 
 bool WriteUserId(const std::filesystem::path& file, const std::string& uid) {
-    return WriteProfileString(file, kLoginSection, "userid", uid);
+    return WriteLoginEntries(file, {{"userid", uid}});
 }
 
 }  // namespace tessal::client

@@ -105,8 +105,11 @@ void AtomicFile::Discard() {
     }
 }
 
-bool WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+bool WriteFileAtomically(const fs::path& target, std::string_view bytes,
+                         std::optional<unsigned> mode) {
     AtomicFile file(target);
+    if (mode && !file.SetMode(*mode))
+        return false;
     return file.Write(bytes) && file.Commit();
 }
 

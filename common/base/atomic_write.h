@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace tessal {
@@ -34,7 +35,9 @@ private:
     bool failed_ = false;
 };
 
-// Whole-file convenience: true when `target` now holds exactly `bytes`.
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+// Whole-file convenience: true when `target` now holds exactly `bytes`. With `mode`, the
+// file has those permission bits from its first byte on, whatever it had before.
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         std::optional<unsigned> mode = std::nullopt);
 
 }  // namespace tessal

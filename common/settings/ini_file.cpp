@@ -42,7 +42,8 @@ IniDocument LoadProfile(const fs::path& file) {
     return IniDocument::Parse(ReadText(file).value_or(""));
 }
 
-bool UpdateProfile(const fs::path& file, const std::function<bool(IniDocument&)>& edit) {
+bool UpdateProfile(const fs::path& file, const std::function<bool(IniDocument&)>& edit,
+                   std::optional<unsigned> mode) {
     const FileLock lock(LockKeyFor(file), FileLock::Mode::kWait);
     if (!lock.held()) {
         return false;
@@ -55,7 +56,7 @@ bool UpdateProfile(const fs::path& file, const std::function<bool(IniDocument&)>
     if (!edit(document)) {
         return true;
     }
-    return WriteFileAtomically(file, document.Serialize());
+    return WriteFileAtomically(file, document.Serialize(), mode);
 }
 
 namespace {

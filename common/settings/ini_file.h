@@ -56,7 +56,9 @@ bool WriteProfileEntries(const std::filesystem::path& file, std::string_view sec
 
 // The general form of every write: under the file's lock, `edit` sees the current
 // document and answers whether it changed it; a changed document replaces the file.
-bool UpdateProfile(const std::filesystem::path& file,
-                   const std::function<bool(IniDocument&)>& edit);
+// With `mode` (0600 for a file that holds a password), every write gives the file those
+// permission bits.
+bool UpdateProfile(const std::filesystem::path& file, const std::function<bool(IniDocument&)>& edit,
+                   std::optional<unsigned> mode = std::nullopt);
 
 }  // namespace tessal

@@ -3,6 +3,8 @@
 
 #include "client/shell/login_window.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QLayout>
 
@@ -79,6 +81,39 @@ TEST_F(LoginWindowTest, ALoginOnEachChannelOpensTheMainWindowAndReportsTheSessio
         EXPECT_EQ(client_->session().Snapshot().sign, sessions.back().sign);
         client_.reset();
         SetUp();  // a fresh installation and site for the next channel
+    }
+}
+
+// The file keeps the password: neither a file left readable by an earlier version nor a
+// new one made under a permissive umask can be read by other local users.
+TEST_F(LoginWindowTest, TheRememberedPasswordIsReadableByTheMemberAlone) {
+    const auto owner_only = [this] {
+        using std::filesystem::perms;
+        const auto file = installation_->folder() / "UserInfo.ini";
+        return (std::filesystem::status(file).permissions() & perms::all) ==
+               (perms::owner_read | perms::owner_write);
+    };
+    struct PermissiveUmask {
+        mode_t before = ::umask(0);
+        ~PermissiveUmask() { ::umask(before); }
+    } permissive;
+    // Each login takes another account: this process holds every account it logged in.
+    for (const auto& [left_by_earlier_version, account, password] :
+         {std::tuple{true, "demo", "demo123"}, std::tuple{false, "vip", "vip888"}}) {
+        if (left_by_earlier_version) {
+            installation_->Write("UserInfo.ini", "[Login]\nRemPwd=0\n");
+            std::filesystem::permissions(installation_->folder() / "UserInfo.ini",
+                                         std::filesystem::perms(0644));
+        }
+        ASSERT_TRUE(StartClient());
+        EXPECT_EQ(owner_only(), left_by_earlier_version);  // a new one is not made yet
+        Click(LoginElement(5));
+        TypeAndLogin(account, password);
+        ASSERT_TRUE(WaitForMainWindow()) << LoginText(14).toStdString();
+        EXPECT_EQ(UserInfo("Pwd"), password);
+        EXPECT_TRUE(owner_only()) << left_by_earlier_version;
+        client_.reset();
+        SetUp();
     }
 }
 
