@@ -1,5 +1,7 @@
 #include "client/shell/login_protocol.h"
 
+#include <map>
+
 #include "common/base/text_helpers.h"
 #include "common/files/md5.h"
 #include "common/net/url.h"
@@ -32,17 +34,41 @@ bool IsLoginReply(std::string_view raw) {
            raw.find("&dqdate=") != std::string_view::npos;
 }
 
+namespace {
+
+// The reply's fields by name, each decoded on its own after the raw reply was split, so
+// an encoded "&" or "=" inside a value (a true name, a message) stays part of that value.
+// Only fields followed by "&" count; the first of a name wins.
+std::map<std::string, std::string, std::less<>> ReplyFields(std::string_view raw) {
+    std::map<std::string, std::string, std::less<>> fields;
+    for (std::size_t end = raw.find('&'); end != std::string_view::npos; end = raw.find('&')) {
+        const std::string_view pair = raw.substr(0, end);
+        raw.remove_prefix(end + 1);
+        const std::size_t equals = pair.find('=');
+        if (equals != std::string_view::npos)
+            fields.emplace(UrlDecode(pair.substr(0, equals), true),
+                           UrlDecode(pair.substr(equals + 1), true));
+    }
+    return fields;
+}
+
+}  // namespace
+
 LoginReply ParseLoginReply(std::string_view raw) {
-    const std::string text = UrlDecode(raw, true);
+    const auto fields = ReplyFields(raw);
+    const auto field = [&fields](std::string_view name) {
+        const auto found = fields.find(name);
+        return found != fields.end() ? found->second : std::string();
+    };
     LoginReply reply;
-    reply.msg = TextBetween(text, "&msg=", "&");
-    reply.loginname = TextBetween(text, "loginname=", "&");
-    reply.truename = TextBetween(text, "&truename=", "&");
-    reply.grade = TextBetween(text, "&grade=", "&");
-    reply.email = TextBetween(text, "&email=", "&");
-    reply.uid = TextBetween(text, "&uid=", "&");
-    reply.hd = TextBetween(text, "&hd=", "&");
-    reply.dqdate = TextBetween(text, "&dqdate=", "&");
+    reply.msg = field("msg");
+    reply.loginname = field("loginname");
+    reply.truename = field("truename");
+    reply.grade = field("grade");
+    reply.email = field("email");
+    reply.uid = field("uid");
+    reply.hd = field("hd");
+    reply.dqdate = field("dqdate");
     return reply;
 }
 

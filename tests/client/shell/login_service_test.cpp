@@ -150,5 +150,29 @@ TEST(LoginReplyTest, OnlyRepliesWithStataAndDqdateCountAndEveryValueEndsAtAnAmpe
     EXPECT_EQ(full.dqdate, "d");
 }
 
+// Values are decoded only after the reply is split: an encoded "&" or "=" is part of its
+// value and can never set another field.
+TEST(LoginReplyTest, EncodedSeparatorsStayInsideTheirValue) {
+    struct Case {
+        const char* raw;
+        const char* truename;
+        const char* uid;
+        const char* msg;
+    };
+    const Case cases[] = {
+        {"stata=1&truename=%26uid%3D99999%26&uid=9&dqdate=d&msg=m&", "&uid=99999&", "9", "m"},
+        {"stata=1&uid=9&truename=x%26uid%3D1&dqdate=d&msg=m&", "x&uid=1", "9", "m"},
+        {"stata=1&truename=a%3Db&uid=9&dqdate=d&msg=%E5%AF%86%3D%26&", "a=b", "9", "密=&"},
+        {"uid=5&uid=6&truename=&dqdate=d&msg=m&", "", "5", "m"},  // the first of a name wins
+        {"stata=1&uid=%26msg%3Dok&dqdate=d&", "", "&msg=ok", ""},
+    };
+    for (const Case& c : cases) {
+        const LoginReply reply = ParseLoginReply(c.raw);
+        EXPECT_EQ(reply.truename, c.truename) << c.raw;
+        EXPECT_EQ(reply.uid, c.uid) << c.raw;
+        EXPECT_EQ(reply.msg, c.msg) << c.raw;
+    }
+}
+
 }  // namespace
 }  // namespace tessal::client::test
