@@ -129,7 +129,8 @@ void ClientApp::Initialise() {
                          screen_.height(),
                          screen_.width(),
                          log_.get(),
-                         [](const std::string& account) { return TryHoldAccountMutex(account); }};
+                         [](const std::string& account) { return TryHoldAccountMutex(account); },
+                         &stop_};
     login_service_ = std::make_unique<LoginService>(std::move(context), session_, *reporter_);
     StartAssociation();
 }
@@ -231,6 +232,9 @@ void ClientApp::HideWindow(QWidget* window) {
 }
 
 void ClientApp::Shutdown() {
+    // From here on no worker begins anything; a login in the middle of taking its session
+    // finishes first, so the logout below carries that session.
+    stop_.Raise();
     const bool first = !shut_down_;
     if (first && login_tray_)
         login_tray_->Remove();

@@ -81,6 +81,7 @@ private:
     std::string LogoutArgument() const;
 
     ClientEnvironment environment_;
+    StopSignal stop_;
     std::unique_ptr<DailyLog> log_;
     std::unique_ptr<DownloadEngine> download_engine_;
     std::unique_ptr<APlayerLoader> video_engine_;

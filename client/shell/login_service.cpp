@@ -28,8 +28,20 @@ std::string LoginService::Login(const std::string& account, const std::string& p
         return reply.msg;
     if (reply.uid.empty())
         return kUidMissing;
-    // A second client of the same account is refused before this one reports anything:
-    // the running client's session stays the only one.
+    if (context_.stop == nullptr)
+        return Claim(reply, account, password);
+    // Once the client has begun to end, its logout is on its way with the session it had:
+    // a session taken now would stay open on the site.
+    std::string result;
+    if (!context_.stop->RunUnlessRaised([&] { result = Claim(reply, account, password); }))
+        return {};
+    return result;
+}
+
+// A second client of the same account is refused before this one reports anything: the
+// running client's session stays the only one.
+std::string LoginService::Claim(const LoginReply& reply, const std::string& account,
+                                const std::string& password) {
     if (context_.claim_account && !context_.claim_account(account))
         return kAlreadyLoggedIn;
     return Accept(reply, account, password);

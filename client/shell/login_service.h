@@ -11,6 +11,7 @@
 #include "client/shell/login_protocol.h"
 #include "client/shell/session.h"
 #include "client/shell/session_reporter.h"
+#include "common/base/stop_signal.h"
 #include "common/log/daily_log.h"
 #include "common/settings/site_settings.h"
 
@@ -29,6 +30,8 @@ struct LoginContext {
     DailyLog* log = nullptr;
     // Holds the account for this process; false when a running client holds it already.
     std::function<bool(const std::string& account)> claim_account;
+    // Raised when the client begins to end: a login answered after that claims nothing.
+    StopSignal* stop = nullptr;
 };
 
 class LoginService {
@@ -37,10 +40,12 @@ public:
 
     // "登陆成功" on success, the server's message on a refusal, the uid and duplicate
     // messages, or an empty text when the site could not be reached or did not answer
-    // with a login reply.
+    // with a login reply, or when the client began to end meanwhile.
     std::string Login(const std::string& account, const std::string& password, int channel);
 
 private:
+    std::string Claim(const LoginReply& reply, const std::string& account,
+                      const std::string& password);
     std::string Accept(const LoginReply& reply, const std::string& account,
                        const std::string& password);
 

@@ -21,21 +21,38 @@ SessionReporter::~SessionReporter() {
     Stop();
 }
 
-void SessionReporter::Start(const std::string& uid) {
-    Stop();
+bool SessionReporter::Start(const std::string& uid) {
+    EndRunningReport();
     std::lock_guard lock(mutex_);
+    if (closed_)
+        return false;
     stopping_ = false;
     thread_ = std::thread([this, uid] { Run(uid); });
+    return true;
 }
 
 void SessionReporter::Stop() {
     {
         std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    EndRunningReport();
+}
+
+// The thread is taken out under the lock, so a Start on the login thread and a Stop on
+// the GUI thread never touch the same std::thread.
+void SessionReporter::EndRunningReport() {
+    std::thread ending;
+    {
+        std::lock_guard lock(mutex_);
         stopping_ = true;
+        ending = std::move(thread_);
     }
     wake_.notify_all();
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
-        thread_.join();
+    if (ending.joinable() && ending.get_id() != std::this_thread::get_id())
+        ending.join();
+    else if (ending.joinable())
+        ending.detach();
 }
 
 bool SessionReporter::running() const {

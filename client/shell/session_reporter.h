@@ -21,20 +21,24 @@ public:
     SessionReporter(const SessionReporter&) = delete;
     SessionReporter& operator=(const SessionReporter&) = delete;
 
-    // Starts reporting the session of `uid`; a running report ends first.
-    void Start(const std::string& uid);
+    // Starts reporting the session of `uid`; a running report ends first. False, and
+    // nothing started, after Stop.
+    bool Start(const std::string& uid);
+    // Ends the report for good: no Start after it starts anything.
     void Stop();
     bool running() const;
 
 private:
     void Run(std::string uid);
     bool WaitOrStop(std::chrono::milliseconds wait);
+    void EndRunningReport();
 
     const SiteSettings site_;
     Session& session_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    bool closed_ = false;
     std::thread thread_;
 };
 

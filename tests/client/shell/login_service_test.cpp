@@ -131,6 +131,15 @@ TEST_F(LoginServiceTest, ASuccessWithoutMembershipDateOrUidStartsNoReport) {
     EXPECT_TRUE(ClientData().empty());
 }
 
+// The client's end stops the reports for good: a login finishing later starts none.
+TEST_F(LoginServiceTest, AStoppedReporterNeverStartsAgain) {
+    reporter_->Stop();
+    EXPECT_FALSE(reporter_->Start("10001"));
+    EXPECT_FALSE(reporter_->running());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(ClientData().empty());
+}
+
 TEST(LoginReplyTest, OnlyRepliesWithStataAndDqdateCountAndEveryValueEndsAtAnAmpersand) {
     EXPECT_FALSE(IsLoginReply(""));
     EXPECT_FALSE(IsLoginReply("stata=1&uid=1&"));

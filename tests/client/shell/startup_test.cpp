@@ -99,6 +99,28 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
     EXPECT_EQ(started_.size(), 1U);
 }
 
+// The logout goes out with the session the client had when it began to end; a login the
+// site answers after that takes nothing, so no session stays open on the site.
+TEST_F(ClientTest, ALoginAnsweredAfterTheClientBeganToEndTakesNoSession) {
+    site::FaultRule slow;
+    slow.host = "MainSite";
+    slow.path = "/pc_player/videoAPI/LOGIN.aspx";
+    slow.delay_ms = 1500;
+    installation_->site().faults().Add(slow);
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("demo", "demo123");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !installation_->site().requests().All().empty(); }));
+    QTest::qWait(200);
+    client_->Shutdown();
+    client_.reset();  // waits for the login thread, which has its answer by then
+
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].argument, "end##u##");
+    EXPECT_TRUE(installation_->site().state().Sessions().empty());
+    EXPECT_EQ(UserInfo("userid"), "<none>");
+    EXPECT_FALSE(std::filesystem::exists(installation_->folder() / "User" / "demo"));
+}
+
 TEST(MainWindowPlaceTest, ATallWindowOnALowScreenIsMovedAndShortened) {
     EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 900, 900}), QRect(960, 15, 900, 816));
     EXPECT_EQ(PlaceOnLowScreen({1920, 1080}, {100, 100, 1000, 816}), std::nullopt);
