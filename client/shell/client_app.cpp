@@ -74,6 +74,8 @@ ClientEnvironment DesktopEnvironment(std::filesystem::path program_folder,
         return QProcess::startDetached(PathText(program), {QString::fromStdString(argument)},
                                        PathText(program.parent_path()));
     };
+    const auto identity_file = MachineIdentityFilePath(environment.program_folder);
+    environment.machine_identifier = [identity_file] { return MachineIdentifier(identity_file); };
     return environment;
 }
 
@@ -124,7 +126,7 @@ void ClientApp::Initialise() {
     reporter_ = std::make_unique<SessionReporter>(site_, session_);
     LoginContext context{site_,
                          folder,
-                         MachineIdentifier(MachineIdentityFilePath(folder)),
+                         environment_.machine_identifier,
                          OsName(),
                          screen_.height(),
                          screen_.width(),

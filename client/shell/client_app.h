@@ -39,6 +39,8 @@ struct ClientEnvironment {
     // Starts `program` with one argument and does not wait for it.
     std::function<bool(const std::filesystem::path& program, const std::string& argument)>
         start_program;
+    // The machine identifier a login sends; called on the login thread.
+    std::function<std::string()> machine_identifier;
 };
 
 // The default outside world: the desktop's browser and folder dialog, detached processes.

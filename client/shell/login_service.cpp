@@ -12,7 +12,7 @@ std::string LoginService::Login(const std::string& account, const std::string& p
                                 int channel) {
     const LoginForm form{account,
                          password,
-                         context_.machine_id,
+                         context_.machine_identifier ? context_.machine_identifier() : "",
                          context_.os_name,
                          context_.screen_height,
                          context_.screen_width};
@@ -29,30 +29,29 @@ std::string LoginService::Login(const std::string& account, const std::string& p
     if (reply.uid.empty())
         return kUidMissing;
     if (context_.stop == nullptr)
-        return Claim(reply, account, password);
+        return Claim(reply, form);
     // Once the client has begun to end, its logout is on its way with the session it had:
     // a session taken now would stay open on the site.
     std::string result;
-    if (!context_.stop->RunUnlessRaised([&] { result = Claim(reply, account, password); }))
+    if (!context_.stop->RunUnlessRaised([&] { result = Claim(reply, form); }))
         return {};
     return result;
 }
 
 // A second client of the same account is refused before this one reports anything: the
 // running client's session stays the only one.
-std::string LoginService::Claim(const LoginReply& reply, const std::string& account,
-                                const std::string& password) {
-    if (context_.claim_account && !context_.claim_account(account))
+std::string LoginService::Claim(const LoginReply& reply, const LoginForm& form) {
+    if (context_.claim_account && !context_.claim_account(form.account))
         return kAlreadyLoggedIn;
-    return Accept(reply, account, password);
+    return Accept(reply, form);
 }
 
-std::string LoginService::Accept(const LoginReply& reply, const std::string& account,
-                                 const std::string& password) {
-    SessionRecord record{account,     password,  reply.loginname, reply.truename, reply.grade,
-                         reply.email, reply.uid, reply.hd,        reply.dqdate,   {}};
+std::string LoginService::Accept(const LoginReply& reply, const LoginForm& form) {
+    const std::string& account = form.account;
+    SessionRecord record{account,     form.password, reply.loginname, reply.truename, reply.grade,
+                         reply.email, reply.uid,     reply.hd,        reply.dqdate,   {}};
     if (record.hd.empty())
-        record.hd = context_.machine_id;
+        record.hd = form.machine_id;
     if (record.dqdate.empty())
         record.dqdate = "00000000";
     session_.Fill(record);

@@ -23,7 +23,8 @@ inline constexpr const char* kAlreadyLoggedIn = "您已登陆了该账号,不能
 struct LoginContext {
     SiteSettings site;
     std::filesystem::path program_folder;
-    std::string machine_id;
+    // Read at each login, on the login thread: it may wait on the disk for seconds.
+    std::function<std::string()> machine_identifier;
     std::string os_name;
     int screen_height = 0;
     int screen_width = 0;
@@ -44,10 +45,8 @@ public:
     std::string Login(const std::string& account, const std::string& password, int channel);
 
 private:
-    std::string Claim(const LoginReply& reply, const std::string& account,
-                      const std::string& password);
-    std::string Accept(const LoginReply& reply, const std::string& account,
-                       const std::string& password);
+    std::string Claim(const LoginReply& reply, const LoginForm& form);
+    std::string Accept(const LoginReply& reply, const LoginForm& form);
 
     LoginContext context_;
     Session& session_;

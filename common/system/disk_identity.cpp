@@ -9,7 +9,11 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
+#include <optional>
 #include <utility>
+
+#include "common/system/system_disk.h"
 
 namespace tessal {
 namespace {
@@ -109,8 +113,40 @@ int ReadDiskIdentityOf(const std::filesystem::path& device, DiskIdentity& identi
     return 0;
 }
 
+int ReadNvmeIdentity(const std::filesystem::path& disk_folder, DiskIdentity& identity) {
+    const std::filesystem::path controller = disk_folder / "device";
+    const auto field = [&](const char* name) {
+        std::ifstream file(controller / name);
+        std::string text;
+        std::getline(file, text);
+        return text;
+    };
+    identity.serial = field("serial");
+    if (identity.serial.empty()) {
+        std::fprintf(stderr, "NVMe serial Error: %s\n", (controller / "serial").c_str());
+        return -1;
+    }
+    identity.model = field("model");
+    identity.firmware = field("firmware_rev");
+    return 0;
+}
+
 int ReadDiskIdentity(DiskIdentity& identity) {
-    return ReadDiskIdentityOf("/dev/sda", identity);
+    const std::optional<SystemDisk> disk = FindSystemDisk();
+    if (!disk) {
+        std::fprintf(stderr, "System disk Error: not found\n");
+        return -1;
+    }
+    switch (disk->kind) {
+        case DiskKind::kAta:
+            return ReadDiskIdentityOf("/dev/" + disk->name, identity);
+        case DiskKind::kNvme:
+            return ReadNvmeIdentity(disk->sysfs, identity);
+        case DiskKind::kOther:
+            break;
+    }
+    std::fprintf(stderr, "System disk Error: %s has no serial\n", disk->name.c_str());
+    return -1;
 }
 
 }  // namespace tessal

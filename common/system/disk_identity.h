@@ -27,8 +27,14 @@ DiskIdentity ParseIdentifyBlock(std::span<const std::uint8_t, kIdentifyBlockByte
 // On success prints "\n->Firmware: %s", "\n->Serial: %s" and "\n->Model: %s" to stdout.
 int ReadDiskIdentityOf(const std::filesystem::path& device, DiskIdentity& identity);
 
-// The same for the first disk, "/dev/sda". Opening it needs the "disk" group, so a
-// normal user gets -1 and the caller falls back to the machine-identity file.
+// The controller's serial, model and firmware of an NVMe disk from its sysfs folder
+// (`disk_folder`/device/serial, model, firmware_rev); 0, or -1 when there is no serial.
+int ReadNvmeIdentity(const std::filesystem::path& disk_folder, DiskIdentity& identity);
+
+// The same for the disk the system runs from (see system_disk.h): ATA IDENTIFY for an
+// sd* disk (opening it needs the "disk" group, so a normal user gets -1), the sysfs
+// serial for an NVMe disk, and -1 for any other kind; on -1 the caller falls back to the
+// machine-identity file.
 int ReadDiskIdentity(DiskIdentity& identity);
 
 }  // namespace tessal

@@ -46,6 +46,11 @@ bool ClientTest::StartClient() {
         started_.push_back({program, argument});
         return true;
     };
+    environment.machine_identifier = [this] {
+        const std::lock_guard lock(identifier_mutex_);
+        identifier_threads_.push_back(std::this_thread::get_id());
+        return std::string("TEST-MACHINE-1");
+    };
     client_ = std::make_unique<ClientApp>(std::move(environment));
     return client_->Start();
 }

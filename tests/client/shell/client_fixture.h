@@ -10,8 +10,10 @@
 #include <QString>
 #include <QTest>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/shell/client_app.h"
@@ -66,6 +68,9 @@ protected:
     std::vector<QString> pages_;
     std::optional<QString> folder_choice_;
     std::vector<StartedProgram> started_;
+    // The threads the machine identifier was read on.
+    std::mutex identifier_mutex_;
+    std::vector<std::thread::id> identifier_threads_;
     std::unique_ptr<ClientApp> client_;
 };
 

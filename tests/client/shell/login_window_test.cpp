@@ -84,6 +84,20 @@ TEST_F(LoginWindowTest, ALoginOnEachChannelOpensTheMainWindowAndReportsTheSessio
     }
 }
 
+// The disk may keep a reader waiting for seconds: the identifier is read by each login on
+// its own thread, never by start-up on the GUI thread.
+TEST_F(LoginWindowTest, TheMachineIdentifierIsReadOnTheLoginThread) {
+    ASSERT_TRUE(StartClient());
+    EXPECT_TRUE(identifier_threads_.empty());
+    TypeAndLogin("demo", "demo123");
+    ASSERT_TRUE(WaitForMainWindow());
+    const std::lock_guard lock(identifier_mutex_);
+    ASSERT_EQ(identifier_threads_.size(), 1U);
+    EXPECT_NE(identifier_threads_[0], std::this_thread::get_id());
+    ASSERT_EQ(LoginPosts().size(), 1U);
+    EXPECT_NE(LoginPosts()[0].body.find("&hd=TEST-MACHINE-1&"), std::string::npos);
+}
+
 // The file keeps the password: neither a file left readable by an earlier version nor a
 // new one made under a permissive umask can be read by other local users.
 TEST_F(LoginWindowTest, TheRememberedPasswordIsReadableByTheMemberAlone) {

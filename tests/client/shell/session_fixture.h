@@ -31,8 +31,14 @@ protected:
     }
 
     LoginService Service(std::function<bool(const std::string&)> claim = {}) {
-        LoginContext context{settings_, folder_.path(), "MACHINE-ID-1", "Debian GNU/Linux 12",
-                             1080,      1920,           nullptr,        std::move(claim)};
+        LoginContext context{settings_,
+                             folder_.path(),
+                             [] { return std::string("MACHINE-ID-1"); },
+                             "Debian GNU/Linux 12",
+                             1080,
+                             1920,
+                             nullptr,
+                             std::move(claim)};
         return LoginService(context, session_, *reporter_);
     }
 
