@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "engines/video/loader/aplayer_functions.h"
+
 namespace tessal::codecs {
 namespace {
 
@@ -46,8 +48,9 @@ std::vector<CodecDownload> BuildDownloads() {
     for (std::string_view name : kFilterFiles) {
         downloads.push_back(NamedFile(kFilterFolderUrl, "codecs/lavfilters", name));
     }
-    downloads.push_back(Engine("APlayer.dll", "APlayer1"));
-    downloads.push_back(Engine("Apdll/APlayer.dll", "APlayer2"));
+    // The engine goes where the installed caller loads it from, under the same name.
+    downloads.push_back(Engine(kAPlayerEngineLibrary, "APlayer1"));
+    downloads.push_back(Engine(std::filesystem::path("Apdll") / kAPlayerEngineLibrary, "APlayer2"));
     return downloads;
 }
 

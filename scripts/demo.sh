@@ -42,6 +42,7 @@ stop_site
 rm -f "$demo/Site.ini"
 setsid "$build/site/server/tessal-site" --base-port "${TESSAL_SITE_BASE_PORT:-18700}" \
   --write-site-ini "$demo/Site.ini" --request-log "$demo/requests.jsonl" \
+  --engine-file "$build/engines/video/libAPlayer.so" \
   </dev/null >"$demo/site.log" 2>&1 &
 echo $! >"$pid_file"
 for _ in $(seq 200); do

@@ -1,8 +1,10 @@
 #include "updater/group_installer.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "common/files/md5.h"
@@ -30,6 +32,18 @@ void RenameStaged(const ItemPaths& paths) {
     ::rename(paths.staged.c_str(), paths.target.c_str());
 }
 
+// The download made the staged file anew, with a data file's mode. The installed file's
+// mode goes over to it, so an updated program stays runnable; a program the list adds
+// is made runnable.
+void TakeInstalledMode(const ItemPaths& paths, bool program_group) {
+    struct stat installed {};
+    if (::stat(paths.local.c_str(), &installed) == 0 && S_ISREG(installed.st_mode)) {
+        ::chmod(paths.target.c_str(), installed.st_mode & 07777);
+    } else if (program_group) {
+        ::chmod(paths.target.c_str(), 0755);
+    }
+}
+
 // One rename replaces the installed file: there is no moment without it. A missing
 // folder on the way to "local" makes it fail, and no folder is created for it.
 bool ReplaceInstalled(const UpdaterContext& context, const ItemPaths& paths) {
@@ -52,7 +66,7 @@ bool IsConfined(const UpdaterContext& context, const tinyxml2::XMLElement& item,
 
 // False when the item's priority stops the group.
 bool InstallItem(const UpdaterContext& context, const tinyxml2::XMLElement& item,
-                 int& priority_counter) {
+                 bool program_group, int& priority_counter) {
     const std::string md5 = Attribute(item, "md5");
     const std::string name = Attribute(item, "name");
     const std::string priority = Attribute(item, "priority");
@@ -65,7 +79,12 @@ bool InstallItem(const UpdaterContext& context, const tinyxml2::XMLElement& item
         return true;
     }
     RenameStaged(paths);
-    if (!SameDigest(FileMd5(paths.target), md5) || ReplaceInstalled(context, paths)) {
+    if (!SameDigest(FileMd5(paths.target), md5)) {
+        priority_counter = DecimalValue(priority);
+        return true;
+    }
+    TakeInstalledMode(paths, program_group);
+    if (ReplaceInstalled(context, paths)) {
         priority_counter = DecimalValue(priority);
     }
     return true;
@@ -75,8 +94,9 @@ bool InstallItem(const UpdaterContext& context, const tinyxml2::XMLElement& item
 
 void InstallGroup(const UpdaterContext& context, const tinyxml2::XMLElement& group,
                   int& priority_counter) {
+    const bool program_group = std::string_view(group.Name()) == kProgramGroup;
     ForEachItem(group, [&](const tinyxml2::XMLElement& item) {
-        return InstallItem(context, item, priority_counter);
+        return InstallItem(context, item, program_group, priority_counter);
     });
 }
 

@@ -26,7 +26,7 @@ bool IsVersionElement(const tinyxml2::XMLElement& element) {
 
 bool IsGroupElement(const tinyxml2::XMLElement& element) {
     const std::string_view name = element.Name();
-    return name == "Progarm" || name == "layout" || name == "dll" || name == "image";
+    return name == kProgramGroup || name == "layout" || name == "dll" || name == "image";
 }
 
 std::string Attribute(const tinyxml2::XMLElement& element, const char* name) {

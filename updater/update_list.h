@@ -18,6 +18,8 @@ namespace tessal::updater {
 // The local copy of the list, written by the download phase and read by both phases.
 inline constexpr const char* kUpdateListFile = "./cache/Updata.xml";
 inline constexpr const char* kUpdateListPath = "/video_ftp/TessalClient/Updata.xml";
+// The group of the programs themselves.
+inline constexpr const char* kProgramGroup = "Progarm";
 
 // Loads the list into `document` and returns its root element; on a parse failure logs
 // the reader's error description, without a root element "Failed to load file: No root

@@ -17,10 +17,11 @@ struct DownloadOptions {
     long total_timeout_ms = 0;
 };
 
-// GETs `url` (same URL handling and user agent as SendRequest, redirects followed) into
-// a temporary file beside `local` and renames it over `local` when the transfer is
-// complete. False on an HTTP status of 400 or more, a connect failure, a cut-off or
-// stalled transfer or a write failure; then `local` is untouched and no temporary stays.
+// GETs `url` (same URL handling, blanks escaped, and user agent as SendRequest,
+// redirects followed) into a temporary file beside `local` and renames it over `local`
+// when the transfer is complete. False on an HTTP status of 400 or more, a connect
+// failure, a cut-off or stalled transfer or a write failure; then `local` is untouched
+// and no temporary stays.
 bool DownloadToFile(std::string_view url, const std::filesystem::path& local,
                     const DownloadOptions& options = {});
 

@@ -1,6 +1,7 @@
 #include "common/net/http_client.h"
 
 #include "common/net/curl_handle.h"
+#include "common/net/url.h"
 
 namespace tessal {
 namespace {
@@ -9,6 +10,7 @@ using curl_detail::HeaderList;
 
 // The site has always received exactly these lines, in this order, after "Host:".
 // "Referer:" has no blank after the colon, and the form content type goes with GET too.
+// The referrer is escaped like the request line, so no byte of a URL can break a line.
 // Content-Length follows from libcurl for POST; "Expect:" only suppresses its
 // "100-continue" and is not sent.
 HeaderList RequestHeaders(std::string_view url, std::string_view cookie) {
@@ -16,7 +18,7 @@ HeaderList RequestHeaders(std::string_view url, std::string_view cookie) {
     std::string lines[] = {
         "User-Agent: " + std::string(HttpUserAgent()),
         "Accept: */*",
-        "Referer:" + std::string(url),
+        "Referer:" + EscapedUrl(url),
         "Accept-Language: zh-cn",
         "Content-Type: application/x-www-form-urlencoded",
         cookie.empty() ? std::string() : "Cookie: " + std::string(cookie),

@@ -23,7 +23,8 @@ constexpr std::string_view HttpUserAgent() {
 // Sends `body` (already form-encoded; ignored for GET) to `url` with `cookie` when it is
 // not empty. Returns the reply body whatever the status (an error page comes back like
 // any page); empty on any transfer failure, a reply cut off before its announced length
-// included. Redirects are followed.
+// included. Redirects are followed. A blank or raw byte in the path or query of `url`
+// goes out escaped (RequestUrl), in the request line and the referrer alike.
 std::string SendRequest(std::string_view url, std::string_view body, std::string_view cookie,
                         HttpMethod method, const HttpTimeouts& timeouts = {});
 

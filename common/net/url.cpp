@@ -41,6 +41,20 @@ bool IsKeptByEncoding(unsigned char byte) {
            byte == ':' || byte == '_';
 }
 
+// RFC 3986: unreserved characters and the delimiters that give a URL its structure.
+bool IsKeptInUrl(unsigned char byte) {
+    constexpr std::string_view kMarks = "-._~:/?#[]@!$&'()*+,;=";
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+           (byte >= '0' && byte <= '9') || kMarks.find(static_cast<char>(byte)) != kMarks.npos;
+}
+
+void AppendEscape(std::string& out, unsigned char byte) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    out.push_back('%');
+    out.push_back(kHexDigits[byte >> 4]);
+    out.push_back(kHexDigits[byte & 0x0F]);
+}
+
 std::optional<int> HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -50,6 +64,10 @@ std::optional<int> HexValue(char c) {
         return lower - 'a' + 10;
     }
     return std::nullopt;
+}
+
+bool StartsEscape(std::string_view text, std::size_t at) {
+    return at + 2 < text.size() && HexValue(text[at + 1]) && HexValue(text[at + 2]);
 }
 
 // A "%" that is not followed by two hex digits is an ordinary byte; scanning goes on
@@ -105,11 +123,33 @@ std::string RequestUrl(std::string_view url) {
     }
     const std::string_view separator = rest[host_end] == '/' ? "" : "/";
     return scheme + std::string(rest.substr(0, host_end)) + std::string(separator) +
-           std::string(rest.substr(host_end));
+           EscapeUrlText(rest.substr(host_end));
+}
+
+std::string EscapedUrl(std::string_view url) {
+    const std::size_t host_start = HostStart(url);
+    const std::size_t host_end = url.find_first_of("/?#", host_start);
+    if (host_start == 0 || host_end == std::string_view::npos) {
+        return std::string(url);
+    }
+    return std::string(url.substr(0, host_end)) + EscapeUrlText(url.substr(host_end));
+}
+
+std::string EscapeUrlText(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (IsKeptInUrl(byte) || (byte == '%' && StartsEscape(text, i))) {
+            escaped.push_back(text[i]);
+        } else {
+            AppendEscape(escaped, byte);
+        }
+    }
+    return escaped;
 }
 
 std::string UrlEncode(std::string_view text, bool to_utf8, std::string_view code_page) {
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     std::string bytes = to_utf8 ? std::string(text) : CodePageFromUtf8(text, code_page);
     std::string encoded;
     encoded.reserve(bytes.size() * 3);
@@ -118,9 +158,7 @@ std::string UrlEncode(std::string_view text, bool to_utf8, std::string_view code
         if (IsKeptByEncoding(byte)) {
             encoded.push_back(c);
         } else {
-            encoded.push_back('%');
-            encoded.push_back(kHexDigits[byte >> 4]);
-            encoded.push_back(kHexDigits[byte & 0x0F]);
+            AppendEscape(encoded, byte);
         }
     }
     return encoded;

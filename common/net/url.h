@@ -26,7 +26,19 @@ bool IsSecureUrl(std::string_view url);
 
 // The URL a request really goes to: the scheme chosen by IsSecureUrl, then host and
 // path, so that a port written in the host is used and nothing else of the text counts.
+// Path and query are escaped by EscapeUrlText, so a file name with a blank is fetched.
 std::string RequestUrl(std::string_view url);
+
+// `url` with the text after its host escaped by EscapeUrlText, everything else as given:
+// what a request names as its referrer.
+std::string EscapedUrl(std::string_view url);
+
+// Makes a path and query a valid part of a URL without changing what it addresses:
+// blanks, control bytes, bytes of 0x80 and above, `"<>\^`{|}` and a "%" that does not
+// start an escape become "%XX" (upper-case hex). Letters, digits, "-._~", the marks that
+// structure a URL (":/?#[]@!$&'()*+,;=") and escapes already there stay, so an escaped
+// text comes out unchanged.
+std::string EscapeUrlText(std::string_view text);
 
 // Letters, digits and "-./:_" stay; every other byte becomes "%XX" (upper-case hex).
 // With `to_utf8` the UTF-8 bytes are encoded as they are; without it the text is first

@@ -63,7 +63,9 @@ void AddFileEndpoints(Routes& routes, SiteContext& site) {
     routes.AddPrefix(SiteHost::kMainSite, Method::kGet, kPushPicturePathPrefix,
                      PictureHandler(site, kPushPicturePathPrefix));
     for (const std::string& path : CodecFilePaths()) {
-        routes.Add(SiteHost::kCodec, Method::kGet, path, [path](const SiteRequest&) {
+        routes.Add(SiteHost::kCodec, Method::kGet, path, [path, &site](const SiteRequest&) {
+            if (path == kEnginePath && !site.engine_file.empty())
+                return Reply::File(site.engine_file, kOctets);
             return Reply::Text(CodecFileContent(path), kOctets);
         });
     }

@@ -32,6 +32,8 @@ constexpr const char* kUsage =
     "  --request-log FILE     append every request to FILE as one JSON line\n"
     "  --list-version N       version of the update lists\n"
     "  --serve-file PATH=FILE also serve FILE at PATH on the three download hosts\n"
+    "  --engine-file FILE     serve FILE as the codec host's engine (default: made-up\n"
+    "                         bytes, which no player can load)\n"
     "  --listen-address IP    listen there instead of 127.0.0.1 (a benchmark's own\n"
     "                         network namespace; never a shared network)\n"
     "  --help                 this text\n";
@@ -73,6 +75,8 @@ bool ApplyOption(const std::string& name, const std::string& value, Arguments& a
         arguments.list_version = value;
     } else if (name == "--listen-address") {
         options.listen_address = value;
+    } else if (name == "--engine-file") {
+        options.engine_file = value;
     } else if (name == "--serve-file") {
         const std::size_t equals = value.find('=');
         if (equals == std::string::npos || value[0] != '/')

@@ -193,7 +193,8 @@ bool ReferenceSite::BindFreeRange() {
 
 void ReferenceSite::RegisterEndpoints() {
     context_.reset(new SiteContext{data_, *state_, *urls_, options_.code_page,
-                                   options_.media_folder, options_.extra_files});
+                                   options_.media_folder, options_.extra_files,
+                                   options_.engine_file});
     routes_ = std::make_unique<Routes>();
     AddLoginEndpoints(*routes_, *context_);
     AddPushEndpoint(*routes_, *context_);

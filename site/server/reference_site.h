@@ -40,6 +40,8 @@ struct SiteOptions {
     std::string listen_address = kLoopbackAddress;
     // Extra files on the download hosts: decoded path ("/lessons/...") -> file.
     std::map<std::string, std::filesystem::path> extra_files;
+    // Served as the codec host's engine; empty: made-up bytes like the decoder files.
+    std::filesystem::path engine_file;
 };
 
 // Where the build left the demo data set and the generated media.

@@ -23,6 +23,7 @@ struct SiteContext {
     std::filesystem::path media_folder;  // clips/ and pictures/
     // Extra lesson files on the download hosts: decoded path -> file (benchmarks).
     std::map<std::string, std::filesystem::path> extra_files;
+    std::filesystem::path engine_file;  // the codec host's engine; empty: made-up bytes
 
     std::filesystem::path ClipFile(const std::string& clip) const {
         return site::ClipFile(media_folder, clip);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engines/video/loader/aplayer_loader.h"
 #include "site/server/codec_files.h"
 #include "tests/codec_updater/codec_updater_fixture.h"
 #include "tests/support/refused_port.h"
@@ -21,8 +22,8 @@ std::vector<std::pair<std::string, fs::path>> SiteFilesAndTargets() {
     for (const std::string& path : site::CodecFilePaths()) {
         const std::string name = fs::path(path).filename().string();
         if (path == site::kEnginePath) {
-            targets.emplace_back(path, "APlayer.dll");
-            targets.emplace_back(path, "Apdll/APlayer.dll");
+            targets.emplace_back(path, kAPlayerEngineLibrary);
+            targets.emplace_back(path, fs::path("Apdll") / kAPlayerEngineLibrary);
         } else if (path.starts_with(site::kFilterFolderPath)) {
             targets.emplace_back(path, fs::path("codecs/lavfilters") / name);
         } else {
@@ -47,7 +48,7 @@ void ExpectEnded(const test::ProcessResult& result) {
 TEST_F(CodecUpdaterTest, ReplacesEveryFileWithTheSitesCopy) {
     CreateTargetFolders();
     installation_.Write("codecs/adetection.dll", "an older decoder");
-    installation_.Write("Apdll/APlayer.dll", "an older engine");
+    installation_.Write(fs::path("Apdll") / kAPlayerEngineLibrary, "an older engine");
 
     const test::ProcessResult result = RunUpdater();
 
@@ -56,8 +57,30 @@ TEST_F(CodecUpdaterTest, ReplacesEveryFileWithTheSitesCopy) {
     const auto targets = SiteFilesAndTargets();
     ASSERT_EQ(targets.size(), 24u);
     for (const auto& [path, target] : targets) {
-        EXPECT_EQ(FileContents(Installed(target)), site::CodecFileContent(path)) << target;
+        EXPECT_EQ(FileContents(Installed(target)), SiteFileContent(path)) << target;
     }
+}
+
+bool CallerLoads(const fs::path& folder) {
+    APlayerLoader loader([](const std::string&, const std::string&) {});
+    return loader.Load(folder);
+}
+
+// The installation's caller beside an engine that lacks an entry point: the player would
+// refuse it. After a run the caller finds a complete engine where it looks for one.
+TEST_F(CodecUpdaterTest, ARunReplacesTheEngineTheCallerLoads) {
+    CreateTargetFolders();
+    ASSERT_TRUE(installation_.AddProgram(TESSAL_APLAYER_CALLER));
+    const std::string incomplete = FileContents(TESSAL_APLAYER_INCOMPLETE_ENGINE);
+    installation_.Write(kAPlayerEngineLibrary, incomplete);
+    installation_.Write(fs::path("Apdll") / kAPlayerEngineLibrary, incomplete);
+    ASSERT_FALSE(CallerLoads(installation_.folder()));
+
+    ExpectEnded(RunUpdater());
+
+    EXPECT_TRUE(CallerLoads(installation_.folder()));
+    EXPECT_EQ(FileContents(Installed(fs::path("Apdll") / kAPlayerEngineLibrary)),
+              FileContents(TESSAL_APLAYER_ENGINE));
 }
 
 TEST_F(CodecUpdaterTest, UnreachableCodecHostFailsEveryDownloadAndStillEnds) {
@@ -83,7 +106,7 @@ TEST_F(CodecUpdaterTest, MissingApdllFolderFailsOnlyTheSecondEngineCopy) {
 
     ExpectEnded(result);
     EXPECT_EQ(Messages(result.output), ExpectedMessages({"APlayer2"}));
-    EXPECT_EQ(FileContents(Installed("APlayer.dll")), site::CodecFileContent(site::kEnginePath));
+    EXPECT_EQ(FileContents(Installed(kAPlayerEngineLibrary)), SiteFileContent(site::kEnginePath));
     EXPECT_FALSE(fs::exists(Installed("Apdll")));
 }
 

@@ -28,7 +28,20 @@ std::time_t TimeOf(const std::smatch& match) {
     return std::mktime(&time);
 }
 
+site::SiteOptions ServingTheBuiltEngine() {
+    site::SiteOptions options = site::DefaultSiteOptions();
+    options.engine_file = TESSAL_APLAYER_ENGINE;
+    return options;
+}
+
 }  // namespace
+
+std::string SiteFileContent(const std::string& path) {
+    return path == site::kEnginePath ? FileContents(TESSAL_APLAYER_ENGINE)
+                                     : site::CodecFileContent(path);
+}
+
+CodecUpdaterTest::CodecUpdaterTest() : installation_(ServingTheBuiltEngine()) {}
 
 void CodecUpdaterTest::SetUp() {
     ASSERT_TRUE(installation_.ok()) << installation_.error();

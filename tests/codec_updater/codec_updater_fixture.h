@@ -17,6 +17,7 @@ namespace tessal::codecs {
 
 class CodecUpdaterTest : public ::testing::Test {
 protected:
+    CodecUpdaterTest();
     void SetUp() override;
 
     // The folders a full installation has for the codec files and the second engine copy.
@@ -39,6 +40,10 @@ private:
     std::time_t run_started_ = 0;
     std::time_t run_ended_ = 0;
 };
+
+// The bytes the site serves at `path` of the codec host: the built engine at the engine's
+// address, made-up bytes elsewhere.
+std::string SiteFileContent(const std::string& path);
 
 // The console of a whole run in which exactly the downloads named in `failed` fail (a file
 // name, or "APlayer1" / "APlayer2" for the engine copies); built from the site's files.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/files/md5.h"
 #include "tests/updater/updater_installation.h"
 
 namespace tessal::updater::test {
@@ -89,6 +90,18 @@ TEST_F(DownloadPhaseTest, AFailingUrlIsLoggedAndTheOtherItemsGoOn) {
     RunDownload();
     EXPECT_THAT(StagedNames(), ElementsAre("badge.new"));
     EXPECT_THAT(LogText(), HasSubstr("DownLoad Fail  url:" + missing + " local:./New/gone.new"));
+}
+
+TEST_F(DownloadPhaseTest, AUrlWithBlanksFetchesTheFileItNames) {
+    const std::string bytes = "<Window name=\"note\"/>\n";
+    const std::string url = ServeUpdateFile("Update Note.xml", bytes);
+    ServeList(ListXml("2", {{"layout",
+                             {{"Update Note.new", "Update Note.xml", url, "Layout/Update Note.xml",
+                               TextMd5(bytes), ""}}}}));
+    RunDownload();
+    EXPECT_THAT(FetchedUpdateFiles(), ElementsAre("Update Note.xml"));
+    EXPECT_EQ(Contents("New/Update Note.new"), bytes);
+    EXPECT_THAT(LogText(), Not(HasSubstr("DownLoad Fail")));
 }
 
 TEST_F(DownloadPhaseTest, ACutOffDownloadNeverBecomesAStagedFile) {

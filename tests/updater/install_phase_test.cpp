@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/files/md5.h"
 #include "tests/updater/updater_installation.h"
 
 namespace tessal::updater::test {
@@ -145,6 +146,42 @@ TEST_F(InstallPhaseTest, AnOlderFileUnderTheTrueNameIsReplaced) {
     WriteLocalList(ListXml("2", {{"Progarm", {Staged("a.new", "a.txt", "TessalNotice.txt")}}}));
     RunInstall();
     EXPECT_EQ(Md5Of("a.txt"), DemoMd5("TessalNotice.txt"));
+}
+
+unsigned Mode(const fs::path& file) {
+    return static_cast<unsigned>(fs::status(file).permissions());
+}
+
+// Both runs as the client makes them, then the programs are started: a replaced program
+// keeps its mode, a new one in "Progarm" becomes runnable, a new data file does not.
+TEST_F(InstallPhaseTest, UpdatedAndNewProgramsStartAfterBothPhases) {
+    const std::string player = "#!/bin/sh\necho updated player\n";
+    const std::string tool = "#!/bin/sh\necho new tool\n";
+    const std::string note = "#!/bin/sh\nexit 0\n";
+    fs::permissions(installation().Write("TessalPlayer", "#!/bin/sh\necho old player\n"),
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    fs::permissions(installation().Write("Layout/note.xml", "old note"), fs::perms::owner_read);
+    ServeList(ListXml(
+        "2", {{"Progarm",
+               {{"TessalPlayer.new", "TessalPlayer", ServeUpdateFile("TessalPlayer", player),
+                 "TessalPlayer", TextMd5(player), ""},
+                {"TessalTool.new", "TessalTool", ServeUpdateFile("TessalTool", tool), "TessalTool",
+                 TextMd5(tool), ""}}},
+              {"layout",
+               {{"note.new", "note.xml", ServeUpdateFile("note.xml", note), "Layout/note.xml",
+                 TextMd5(note), ""},
+                {"new.new", "new.xml", ServeUpdateFile("new.xml", note), "Layout/new.xml",
+                 TextMd5(note), ""}}}}));
+    RunDownload();
+    RunInstall();
+    ASSERT_EQ(InstalledVersionText(), kVersionTwo);
+
+    EXPECT_EQ(Mode(Path("TessalPlayer")), 0750u);
+    EXPECT_EQ(Mode(Path("TessalTool")), 0755u);
+    EXPECT_EQ(Mode(Path("Layout/note.xml")), 0400u);
+    EXPECT_EQ(Mode(Path("Layout/new.xml")) & 0111u, 0u);
+    EXPECT_EQ(installation().Run("TessalPlayer").output, "updated player\n");
+    EXPECT_EQ(installation().Run("TessalTool").output, "new tool\n");
 }
 
 TEST_F(InstallPhaseTest, AMissingLocalListEndsThePhase) {

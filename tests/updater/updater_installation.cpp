@@ -81,6 +81,15 @@ void UpdaterTest::ServeList(const std::string& xml) {
     site().faults().Add(rule);
 }
 
+std::string UpdaterTest::ServeUpdateFile(const std::string& file, const std::string& bytes) {
+    site::FaultRule rule;
+    rule.host = "MainSite";
+    rule.path = site::kUpdateFilePathPrefix + file;
+    rule.body = bytes;
+    site().faults().Add(rule);
+    return DemoUrl(file);
+}
+
 void UpdaterTest::WriteLocalList(const std::string& xml) {
     installation_.Write("cache/Updata.xml", xml);
 }

@@ -49,6 +49,8 @@ protected:
 
     // The list the site serves instead of the data set's.
     void ServeList(const std::string& xml);
+    // `bytes` served as the update file `file` (a name the data set need not hold); its URL.
+    std::string ServeUpdateFile(const std::string& file, const std::string& bytes);
     // The local copy the install phase reads.
     void WriteLocalList(const std::string& xml);
     void WriteInstalledVersion(const std::string& version);

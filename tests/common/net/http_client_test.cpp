@@ -127,6 +127,17 @@ TEST_F(SendRequestTest, RedirectsAreFollowed) {
     EXPECT_EQ(server_.Requests()[1].request_line, "GET /new HTTP/1.1");
 }
 
+TEST_F(SendRequestTest, BlanksAndRawBytesGoOutEscapedOnceInRequestLineAndReferrer) {
+    server_.SetReply("/a%20b", ScriptedReply::Ok("found"));
+    const std::string url = server_.Url("/a b?c=d e&f=%E4&g=中\r\nX: 1");
+
+    EXPECT_EQ(SendRequest(url, "", "", HttpMethod::kGet), "found");
+
+    const std::string escaped = "/a%20b?c=d%20e&f=%E4&g=%E4%B8%AD%0D%0AX:%201";
+    test::CapturedRequest request = OnlyRequest();
+    EXPECT_EQ(request.head, ExpectedHead("GET " + escaped + " HTTP/1.1", server_.Url(escaped), ""));
+}
+
 TEST_F(SendRequestTest, ReplyCutOffBeforeItsLengthIsAFailure) {
     server_.SetReply("/cut", ScriptedReply::CutOff(Pattern(5000), 1500));
     EXPECT_EQ(SendRequest(server_.Url("/cut"), "", "", HttpMethod::kGet, kShortTimeouts), "");

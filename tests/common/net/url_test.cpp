@@ -50,6 +50,54 @@ TEST(UrlParts, OnlyLowerCaseHttpsIsSecureAndDecidesTheScheme) {
     EXPECT_EQ(RequestUrl("example.com/a/b"), "http://example.com/a/b");
 }
 
+struct EscapeCase {
+    std::string text;
+    std::string escaped;
+};
+
+TEST(EscapeUrlText, EscapesWhatAUrlCannotCarryAndNothingElse) {
+    const EscapeCase cases[] = {
+        {"/files/Update Note.txt", "/files/Update%20Note.txt"},
+        {"/a?x=1&y=a b#top", "/a?x=1&y=a%20b#top"},
+        {"/:@!$&'()*+,;=?/[]~-._AZaz09", "/:@!$&'()*+,;=?/[]~-._AZaz09"},
+        {"/\"<>\\^`{|}", "/%22%3C%3E%5C%5E%60%7B%7C%7D"},
+        {"/中", "/%E4%B8%AD"},
+        {std::string("/\t\r\n\x7f\0", 6), "/%09%0D%0A%7F%00"},
+        // Escapes already there stay as written, either case.
+        {"/p?q=%E4%b8%Ad&r=%20", "/p?q=%E4%b8%Ad&r=%20"},
+        // A "%" that starts no escape is a byte of its own.
+        {"/100%", "/100%25"},
+        {"/%4", "/%254"},
+        {"/%zz", "/%25zz"},
+        {"/%%41", "/%25%41"},
+        {"", ""},
+    };
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(EscapeUrlText(c.text), c.escaped);
+    }
+}
+
+TEST(EscapeUrlText, EscapingTwiceChangesNothingMore) {
+    std::string all_bytes;
+    for (int byte = 0; byte < 256; ++byte) {
+        all_bytes.push_back(static_cast<char>(byte));
+    }
+    const std::string once = EscapeUrlText(all_bytes);
+    EXPECT_EQ(EscapeUrlText(once), once);
+    EXPECT_EQ(UrlDecode(once, true), all_bytes);
+}
+
+TEST(EscapeUrlText, RequestAndReferrerEscapeOnlyWhatFollowsTheHost) {
+    EXPECT_EQ(RequestUrl("http://h:81/TessalClient/codecs/a b.dll"),
+              "http://h:81/TessalClient/codecs/a%20b.dll");
+    EXPECT_EQ(RequestUrl("http://h?x=a b"), "http://h/?x=a%20b");
+    EXPECT_EQ(RequestUrl("http://h/a?next=http://i/b c"), "http://h/a?next=http://i/b%20c");
+    EXPECT_EQ(EscapedUrl("HTTPS://h/a b?c=%41"), "HTTPS://h/a%20b?c=%41");
+    EXPECT_EQ(EscapedUrl("http://h"), "http://h");
+    EXPECT_EQ(EscapedUrl("no scheme"), "no scheme");
+}
+
 TEST(UrlEncode, KeepsOnlyLettersDigitsAndFiveMarks) {
     EXPECT_EQ(UrlEncode("AZaz09-./:_", true), "AZaz09-./:_");
     EXPECT_EQ(UrlEncode(" ", true), "%20");
