@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
+#include "client/shell/close_requests.h"
 #include "client/shell/installation_check.h"
 #include "common/base/trace.h"
 #include "common/files/account_mutex.h"
@@ -185,7 +186,7 @@ bool ClientApp::LoadWindows() {
                                main_window_->window()->showNormal();
                                main_window_->window()->raise();
                            },
-                           [this] { Shutdown(); }, [this] { HideWindow(login_window_->window()); },
+                           [this] { Shutdown(); }, [this] { HideWindow(login_window_->window(), login_tray_.get()); },
                            environment_.open_page,
                            [this] {
                                if (login_tray_)
@@ -194,6 +195,8 @@ bool ClientApp::LoadWindows() {
     login_window_ =
         std::make_unique<LoginWindow>(login, settings_, site_, *login_service_, std::move(hooks));
     main_window_ = std::make_unique<MainWindow>(main, folder);
+    for (QWidget* window : {login, main})
+        RouteCloseRequests(window, [this] { Shutdown(); });
     return true;
 }
 
@@ -221,13 +224,15 @@ void ClientApp::BuildMainWindow() {
                                        log_.get()};
     settings_window_ = std::make_unique<SettingsWindow>(settings_, std::move(settings_hooks));
     main_window_->BindTitleButtons({[this] { settings_window_->Open(); },
-                                    [this] { HideWindow(main_window_->window()); },
+                                    // No icon brings the main window back yet: it is minimised.
+                                    [this] { HideWindow(main_window_->window(), nullptr); },
                                     [this] { Shutdown(); }});
 }
 
-// Without a notification area a hidden window could not come back: it is minimised.
-void ClientApp::HideWindow(QWidget* window) {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+// A window is hidden only when an icon in the notification area brings it back;
+// otherwise it is minimised, so the taskbar does.
+void ClientApp::HideWindow(QWidget* window, const gui::TrayIcon* tray) {
+    if (tray != nullptr && tray->visible() && QSystemTrayIcon::isSystemTrayAvailable())
         window->hide();
     else
         window->showMinimized();

@@ -78,7 +78,7 @@ private:
     bool LoadWindows();
     void ShowLoginWindow();
     void BuildMainWindow();
-    void HideWindow(QWidget* window);
+    void HideWindow(QWidget* window, const gui::TrayIcon* tray);
     void Log(const std::string& line);
     std::string LogoutArgument() const;
 

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLayout>
+#include <QSpontaneKeyEvent>
 
 #include "common/files/account_mutex.h"
 #include "common/gui/virtual_keys.h"
@@ -282,6 +284,34 @@ TEST_F(LoginWindowTest, LinksOpenTheirPagesAndTheHideButtonsHide) {
     EXPECT_TRUE(pages_[1].endsWith("/forgotpw/find_pwd1.aspx#userconsent#"));
     Click(LoginElement(10));
     EXPECT_TRUE(!Login()->isVisible() || Login()->isMinimized());
+}
+
+// After a login no icon can bring a hidden window back: the main window's hide button
+// minimises it, and the window manager's close of either window (a spontaneous close
+// event, as the desktop sends it) ends the client through its shutdown routine instead
+// of leaving it running unseen with the account held.
+TEST_F(LoginWindowTest, NoWindowDisappearsWithoutAWayBack) {
+    for (const bool close_main : {true, false}) {
+        ASSERT_TRUE(StartClient());
+        QWidget* closed = Login();
+        if (close_main) {
+            TypeAndLogin("demo", "demo123");
+            ASSERT_TRUE(WaitForMainWindow());
+            Click(gui::FindElement(Main(), 3));
+            EXPECT_TRUE(Main()->isVisible() && Main()->isMinimized());
+            closed = Main();
+        }
+        ASSERT_TRUE(started_.empty());
+        QCloseEvent close;  // delivered as the window system delivers it: sendEvent
+        QSpontaneKeyEvent::setSpontaneous(&close);  // would clear the mark
+        QApplication::instance()->notify(closed, &close);
+        EXPECT_TRUE(client_->shut_down()) << close_main;
+        ASSERT_EQ(started_.size(), 1U) << close_main;
+        EXPECT_EQ(started_[0].argument != "end##u##", close_main);
+        client_.reset();
+        started_.clear();
+        SetUp();
+    }
 }
 
 }  // namespace
