@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QThread>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
 namespace tessal::gui {
@@ -78,19 +80,52 @@ TEST(PrivateMessagesTest, ASendOnTheGuiThreadRunsAtOnce) {
     EXPECT_EQ(handled, 1);
 }
 
-TEST(PrivateMessagesTest, ASendToAReceiverDestroyedBeforeHandlingItReturns) {
+// Workers hold the link, never the receiver: whether the window goes before or during
+// the send, the send returns false and the handler never runs.
+TEST(PrivateMessagesTest, ASendToAReceiverDestroyedBeforeHandlingItReturnsFalse) {
+    for (const int delay_ms : {0, 50}) {
+        int handled = 0;
+        auto* receiver =
+            new MessageReceiver([&](int, std::uintptr_t, std::intptr_t) { ++handled; });
+        std::promise<bool> sent;
+        std::thread worker(
+            [link = receiver->link(), &sent] { sent.set_value(link->Send(kPicturePopupMessage)); });
+        QThread::msleep(delay_ms);
+        delete receiver;
+        auto result = sent.get_future();
+        ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        worker.join();
+        EXPECT_FALSE(result.get());
+        QApplication::processEvents();
+        EXPECT_EQ(handled, 0);
+    }
+}
+
+// The shutdown's order: the GUI thread closes the receiver, then joins a worker that is
+// waiting in a send; the send gives up, the join ends, and the abandoned message (whose
+// data went with the worker's stack) is never handled. Later sends return at once.
+TEST(PrivateMessagesTest, ClosingEndsAWaitingSendSoTheGuiThreadCanJoinItsWorker) {
     int handled = 0;
-    auto* receiver = new MessageReceiver([&](int, std::uintptr_t, std::intptr_t) { ++handled; });
-    std::atomic<bool> returned = false;
-    std::thread worker([&] {
-        receiver->Send(kPicturePopupMessage);
-        returned = true;
+    MessageReceiver receiver([&](int, std::uintptr_t, std::intptr_t) { ++handled; });
+    std::promise<bool> sent;
+    std::thread worker([link = receiver.link(), &sent] {
+        int report = 7;
+        sent.set_value(
+            link->Send(kProgressReportMessage, reinterpret_cast<std::uintptr_t>(&report)));
     });
-    // Let the send reach the queue, then take the window away without handling it.
-    QThread::msleep(100);
-    delete receiver;
+    QThread::msleep(50);  // the GUI thread handles nothing meanwhile
+    receiver.Close();
+    auto result = sent.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     worker.join();
-    EXPECT_TRUE(returned);
+    EXPECT_FALSE(result.get());
+    QApplication::processEvents();
+    EXPECT_EQ(handled, 0);
+    OnWorker([&] {
+        EXPECT_FALSE(receiver.Send(kTextPopupMessage));
+        EXPECT_FALSE(receiver.Post(kTextPopupMessage));
+    });
+    QApplication::processEvents();
     EXPECT_EQ(handled, 0);
 }
 
