@@ -95,12 +95,14 @@ bool ClientApp::Start() {
     std::filesystem::current_path(folder, error);
     if (FirstMissingFile(folder)) {
         environment_.boxes->Show(nullptr, kIncompleteText, kIncompleteCaption);
-        shut_down_ = released_ = true;  // nothing was made, nothing to release or report
+        shut_down_ = true;  // nothing was made, nothing to release or report
         return false;
     }
     log_ = std::make_unique<DailyLog>(folder / "cache" / "technology");
     download_engine_ = std::make_unique<DownloadEngine>(folder);
     download_engine_->Start(*log_);
+    shutdown_steps_.Add(ShutdownStage::kDownloadEngine, "download engine",
+                        [this] { download_engine_->Stop(); });
     Initialise();
     if (!LoadWindows()) {
         Shutdown();
@@ -125,6 +127,7 @@ void ClientApp::Initialise() {
         std::filesystem::create_directories(folder / made, ignored);
     }
     reporter_ = std::make_unique<SessionReporter>(site_, session_);
+    shutdown_steps_.Add(ShutdownStage::kWorkers, "session reports", [this] { reporter_->Stop(); });
     LoginContext context{site_,
                          folder,
                          environment_.machine_identifier,
@@ -146,9 +149,13 @@ void ClientApp::BindVideoEngine() {
                                      QString::fromStdString(caption));
         });
     video_engine_->Load(environment_.program_folder);
+    shutdown_steps_.Add(ShutdownStage::kVideoEngine, "video engine",
+                        [this] { video_engine_->Unload(); });
 }
 
 void ClientApp::OpenCourseDatabase() {
+    shutdown_steps_.Add(ShutdownStage::kDatabases, "course database",
+                        [this] { course_database_.Close(); });
     std::string error;
     if (course_database_.Open(environment_.program_folder / kCourseDatabaseFile, error))
         return;
@@ -186,7 +193,8 @@ bool ClientApp::LoadWindows() {
                                main_window_->window()->showNormal();
                                main_window_->window()->raise();
                            },
-                           [this] { Shutdown(); }, [this] { HideWindow(login_window_->window(), login_tray_.get()); },
+                           [this] { Shutdown(); },
+                           [this] { HideWindow(login_window_->window(), login_tray_.get()); },
                            environment_.open_page,
                            [this] {
                                if (login_tray_)
@@ -197,6 +205,10 @@ bool ClientApp::LoadWindows() {
     main_window_ = std::make_unique<MainWindow>(main, folder);
     for (QWidget* window : {login, main})
         RouteCloseRequests(window, [this] { Shutdown(); });
+    shutdown_steps_.Add(ShutdownStage::kWindows, "login window",
+                        [this] { login_window_->window()->close(); });
+    shutdown_steps_.Add(ShutdownStage::kWindows, "main window",
+                        [this] { main_window_->window()->close(); });
     return true;
 }
 
@@ -210,6 +222,8 @@ void ClientApp::ShowLoginWindow() {
                 login->raise();
             }
         });
+    shutdown_steps_.Add(ShutdownStage::kTrayIcons, "login tray icon",
+                        [this] { login_tray_->Remove(); });
     login_window_->SetUp();
     login->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     login->move((screen_.width() - login->width()) / 2, (screen_.height() - login->height()) / 2);
@@ -223,6 +237,8 @@ void ClientApp::BuildMainWindow() {
     SettingsWindowHooks settings_hooks{environment_.choose_folder, main_window_->window(),
                                        log_.get()};
     settings_window_ = std::make_unique<SettingsWindow>(settings_, std::move(settings_hooks));
+    shutdown_steps_.Add(ShutdownStage::kWindows, "settings window",
+                        [this] { settings_window_->Close(); });
     main_window_->BindTitleButtons({[this] { settings_window_->Open(); },
                                     // No icon brings the main window back yet: it is minimised.
                                     [this] { HideWindow(main_window_->window(), nullptr); },
@@ -243,26 +259,8 @@ void ClientApp::Shutdown() {
     // finishes first, so the logout below carries that session.
     stop_.Raise();
     const bool first = !shut_down_;
-    if (first && login_tray_)
-        login_tray_->Remove();
-    if (!released_) {
-        released_ = true;
-        if (video_engine_)
-            video_engine_->Unload();
-        course_database_.Close();
-        if (settings_window_)
-            settings_window_->Close();
-        for (QWidget* window : {login_window_ ? login_window_->window() : nullptr,
-                                main_window_ ? main_window_->window() : nullptr}) {
-            if (window != nullptr)
-                window->close();
-        }
-        if (reporter_)
-            reporter_->Stop();
-        if (download_engine_)
-            download_engine_->Stop();
-    }
     if (first) {
+        shutdown_steps_.Run();
         environment_.start_program(environment_.program_folder / "TessalUpdata", LogoutArgument());
         shut_down_ = true;
     }

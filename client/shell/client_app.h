@@ -22,6 +22,7 @@
 #include "client/shell/session.h"
 #include "client/shell/session_reporter.h"
 #include "client/shell/settings_window.h"
+#include "client/shell/shutdown_steps.h"
 #include "common/gui/message_boxes.h"
 #include "common/gui/tray_icon.h"
 #include "common/log/daily_log.h"
@@ -60,6 +61,7 @@ public:
     // tray icon and starts TessalUpdata with the logout parameters.
     void Shutdown();
     bool shut_down() const { return shut_down_; }
+    const ShutdownSteps& shutdown_steps() const { return shutdown_steps_; }
 
     LoginWindow* login_window() const { return login_window_.get(); }
     MainWindow* main_window() const { return main_window_.get(); }
@@ -99,7 +101,7 @@ private:
     std::unique_ptr<gui::TrayIcon> login_tray_;
     std::thread association_;
     QSize screen_;
-    bool released_ = false;
+    ShutdownSteps shutdown_steps_;
     bool shut_down_ = false;
 };
 

@@ -99,6 +99,28 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
     EXPECT_EQ(started_.size(), 1U);
 }
 
+// Every window and worker the client makes registers its step; the routine takes them
+// stage by stage, workers joined before the download engine stops, each step once.
+TEST_F(ClientTest, TheShutdownRoutineTakesEveryRegisteredStepInStageOrderOnce) {
+    ASSERT_TRUE(StartClient());
+    const std::vector<std::string> expected = {
+        "login tray icon", "video engine",    "course database", "login window",
+        "main window",     "settings window", "session reports", "download engine"};
+    EXPECT_EQ(client_->shutdown_steps().Order(), expected);
+
+    ShutdownSteps steps;
+    std::vector<std::string> ran;
+    for (const auto stage : {ShutdownStage::kDownloadEngine, ShutdownStage::kWorkers,
+                             ShutdownStage::kTrayIcons, ShutdownStage::kWorkers}) {
+        const std::string name =
+            std::to_string(static_cast<int>(stage)) + "/" + std::to_string(steps.Order().size());
+        steps.Add(stage, name, [&ran, name] { ran.push_back(name); });
+    }
+    steps.Run();
+    steps.Run();
+    EXPECT_EQ(ran, (std::vector<std::string>{"0/2", "4/1", "4/3", "5/0"}));
+}
+
 // The logout goes out with the session the client had when it began to end; a login the
 // site answers after that takes nothing, so no session stays open on the site.
 TEST_F(ClientTest, ALoginAnsweredAfterTheClientBeganToEndTakesNoSession) {
