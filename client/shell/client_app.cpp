@@ -116,7 +116,7 @@ bool ClientApp::Start() {
 
 void ClientApp::Initialise() {
     const auto& folder = environment_.program_folder;
-    settings_ = LoadClientSettings(folder);
+    settings_.Change([&](ClientSettings& settings) { settings = LoadClientSettings(folder); });
     site_ = SiteSettings::Load(folder / "Site.ini");
     BindVideoEngine();
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -68,7 +68,7 @@ public:
     SettingsWindow* settings_window() const { return settings_window_.get(); }
     gui::TrayIcon* login_tray() const { return login_tray_.get(); }
     Session& session() { return session_; }
-    ClientSettings& settings() { return settings_; }
+    ClientSettings settings() const { return settings_.Snapshot(); }
     DownloadEngine& download_engine() { return *download_engine_; }
     const APlayerLoader* video_engine() const { return video_engine_.get(); }
 
@@ -89,7 +89,7 @@ private:
     std::unique_ptr<DailyLog> log_;
     std::unique_ptr<DownloadEngine> download_engine_;
     std::unique_ptr<APlayerLoader> video_engine_;
-    ClientSettings settings_;
+    SettingsStore settings_;
     SiteSettings site_;
     Session session_;
     std::unique_ptr<SessionReporter> reporter_;

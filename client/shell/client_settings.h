@@ -2,10 +2,12 @@
 
 // The member's client settings in "UserSet.ini" beside the programs (section `Client`):
 // where lessons are downloaded to, which download host and which login channel to use.
-// The client holds one copy for its run; the login and settings windows change it and
-// write the file.
+// The client holds one copy for its run in a SettingsStore; the login and settings windows
+// change it and write the file.
 
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,26 @@ struct ClientSettings {
     int login_channel = 1;
 
     std::filesystem::path user_set_file() const { return program_folder / kUserSetFileName; }
+};
+
+// The client's one copy of its settings. The GUI thread changes it; any thread (the login,
+// the push poller, the self-update check, download workers) takes a snapshot, which no
+// later change alters.
+class SettingsStore {
+public:
+    explicit SettingsStore(ClientSettings settings = {}) : settings_(std::move(settings)) {}
+    ClientSettings Snapshot() const {
+        const std::lock_guard lock(mutex_);
+        return settings_;
+    }
+    void Change(const std::function<void(ClientSettings&)>& change) {
+        const std::lock_guard lock(mutex_);
+        change(settings_);
+    }
+
+private:
+    mutable std::mutex mutex_;
+    ClientSettings settings_;
 };
 
 // The program folder's "TessalDownload/", where lessons go when the member chose none.

@@ -29,7 +29,7 @@ QString Text(const std::string& utf8) {
 
 }  // namespace
 
-LoginWindow::LoginWindow(QWidget* window, ClientSettings& settings, const SiteSettings& site,
+LoginWindow::LoginWindow(QWidget* window, SettingsStore& settings, const SiteSettings& site,
                          LoginService& service, LoginWindowHooks hooks)
     : window_(window),
       settings_(settings),
@@ -50,7 +50,7 @@ QWidget* LoginWindow::Element(int id) const {
 }
 
 QString LoginWindow::Image(const char* relative) const {
-    return QString::fromStdString((settings_.program_folder / relative).string());
+    return QString::fromStdString((settings_.Snapshot().program_folder / relative).string());
 }
 
 void LoginWindow::SetUp() {
@@ -73,7 +73,7 @@ void LoginWindow::SetUp() {
         if (QWidget* text = Element(id))
             text->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    const int radio = 19 + settings_.login_channel;  // 20, 21, 22
+    const int radio = 19 + settings_.Snapshot().login_channel;  // 20, 21, 22
     SetChecked(Element(radio), true);
     ShowElements(window_.get(), {12, 13, 19}, false);
     BindEvents();
@@ -122,7 +122,7 @@ void LoginWindow::BindLinks() {
 
 void LoginWindow::UpdateHeadPicture() {
     const std::string account = ElementText(Element(3)).toStdString();
-    const auto own = settings_.program_folder / "User" / account / "headpic.png";
+    const auto own = settings_.Snapshot().program_folder / "User" / account / "headpic.png";
     std::error_code error;
     const QString picture = !account.empty() && std::filesystem::exists(own, error)
                                 ? QString::fromStdString(own.string())
@@ -136,7 +136,7 @@ void LoginWindow::UpdateHeadPicture() {
 void LoginWindow::OnAutoLoginClicked() {
     // The box has changed already: it was ticked when it is not now.
     if (!IsChecked(Element(6))) {
-        WriteAutoLoginOff(settings_.program_folder / kUserInfoFileName);
+        WriteAutoLoginOff(settings_.Snapshot().program_folder / kUserInfoFileName);
         return;
     }
     SetChecked(Element(5), true);
@@ -151,8 +151,8 @@ void LoginWindow::ShowChannelPanel() {
 void LoginWindow::CloseChannelPanel(bool store) {
     if (store) {
         const int channel = IsChecked(Element(20)) ? 1 : IsChecked(Element(21)) ? 2 : 3;
-        settings_.login_channel = channel;
-        WriteLoginChannel(settings_, channel);
+        settings_.Change([channel](ClientSettings& settings) { settings.login_channel = channel; });
+        WriteLoginChannel(settings_.Snapshot(), channel);
     }
     SetWindowBackground(window_.get(), Image("IMAGE/LOGIN/1.png"));
     ShowElements(window_.get(), {18}, true);
@@ -225,7 +225,7 @@ void LoginWindow::StartLoginAttempt() {
         OnLoginResult(kFieldsEmpty);
         return;
     }
-    const int channel = settings_.login_channel;
+    const int channel = settings_.Snapshot().login_channel;
     login_thread_ = std::thread([this, account = account_, password = password_, channel] {
         const std::string message = service_.Login(account, password, channel);
         QMetaObject::invokeMethod(
@@ -253,8 +253,8 @@ void LoginWindow::FinishAttempt() {
 }
 
 void LoginWindow::AcceptLogin() {
-    WriteLoginChoices(settings_.program_folder / kUserInfoFileName, IsChecked(Element(5)),
-                      IsChecked(Element(6)), account_, password_);
+    WriteLoginChoices(settings_.Snapshot().program_folder / kUserInfoFileName,
+                      IsChecked(Element(5)), IsChecked(Element(6)), account_, password_);
     if (hooks_.remove_tray_icon)
         hooks_.remove_tray_icon();
     window_->hide();
@@ -274,7 +274,7 @@ void LoginWindow::WhenAttemptEnds(std::function<void()> done) {
 
 void LoginWindow::LoadRememberedLogin() {
     const RememberedLogin remembered =
-        ReadRememberedLogin(settings_.program_folder / kUserInfoFileName);
+        ReadRememberedLogin(settings_.Snapshot().program_folder / kUserInfoFileName);
     if (!remembered.remember_password)
         return;
     SetChecked(Element(5), true);

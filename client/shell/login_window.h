@@ -35,7 +35,7 @@ class LoginWindow : public QObject {
     Q_OBJECT
 public:
     // Takes `window`, loaded from the login layout.
-    LoginWindow(QWidget* window, ClientSettings& settings, const SiteSettings& site,
+    LoginWindow(QWidget* window, SettingsStore& settings, const SiteSettings& site,
                 LoginService& service, LoginWindowHooks hooks);
     ~LoginWindow() override;  // waits for a login thread still running
 
@@ -70,7 +70,7 @@ private:
     void OnAutoLoginClicked();
 
     std::unique_ptr<QWidget> window_;
-    ClientSettings& settings_;
+    SettingsStore& settings_;
     const SiteSettings& site_;
     LoginService& service_;
     LoginWindowHooks hooks_;

@@ -16,7 +16,7 @@ using namespace tessal::gui;
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(ClientSettings& settings, SettingsWindowHooks hooks)
+SettingsWindow::SettingsWindow(SettingsStore& settings, SettingsWindowHooks hooks)
     : settings_(settings), hooks_(std::move(hooks)) {}
 
 SettingsWindow::~SettingsWindow() {
@@ -37,7 +37,7 @@ void SettingsWindow::Close() {
 }
 
 bool SettingsWindow::Create() {
-    const auto layout = settings_.program_folder / "Layout" / "SetWnd.xml";
+    const auto layout = settings_.Snapshot().program_folder / "Layout" / "SetWnd.xml";
     QWidget* window = LoadLayout(QString::fromStdString(layout.string()));
     if (window == nullptr) {
         Log("CreatehWINDOW_SetWndFail");
@@ -49,7 +49,7 @@ bool SettingsWindow::Create() {
     CheckStoredChannel();
     if (auto* folder = FindElementAs<QLineEdit>(window_, 7)) {
         folder->setReadOnly(true);
-        folder->setText(QString::fromStdString(settings_.download_root));
+        folder->setText(QString::fromStdString(settings_.Snapshot().download_root));
     }
     RegisterEvent(FindElement(window_, 4), kEventButtonClick, [this](EventArgs&) { Browse(); });
     RegisterEvent(FindElement(window_, 5), kEventButtonClick, [this](EventArgs&) { Save(); });
@@ -64,11 +64,11 @@ bool SettingsWindow::Create() {
 
 // Opening the window resets the client's download host from the stored text.
 void SettingsWindow::CheckStoredChannel() {
-    const std::string stored =
-        ReadProfileString(settings_.user_set_file(), kClientSection, kDownloadChannelKey, "");
+    const std::string stored = ReadProfileString(settings_.Snapshot().user_set_file(),
+                                                 kClientSection, kDownloadChannelKey, "");
     const int channel = stored == "2" ? 2 : stored == "3" ? 3 : 1;
     SetChecked(FindElement(window_, channel), true);
-    settings_.download_channel = channel;
+    settings_.Change([channel](ClientSettings& settings) { settings.download_channel = channel; });
 }
 
 void SettingsWindow::Browse() {
@@ -92,10 +92,12 @@ void SettingsWindow::Save() {
     if (IsChecked(FindElement(window_, 1)))
         channel = 1;
     // The choices take effect at once, even when the file cannot be written.
-    settings_.download_root = folder;
-    settings_.download_channel = channel;
+    settings_.Change([&](ClientSettings& settings) {
+        settings.download_root = folder;
+        settings.download_channel = channel;
+    });
     WriteProfileEntries(
-        settings_.user_set_file(), kClientSection,
+        settings_.Snapshot().user_set_file(), kClientSection,
         {{kDownloadFolderKey, folder}, {kDownloadChannelKey, std::to_string(channel)}});
     Close();
 }

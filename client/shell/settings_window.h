@@ -28,7 +28,7 @@ struct SettingsWindowHooks {
 class SettingsWindow : public QObject {
     Q_OBJECT
 public:
-    SettingsWindow(ClientSettings& settings, SettingsWindowHooks hooks);
+    SettingsWindow(SettingsStore& settings, SettingsWindowHooks hooks);
     ~SettingsWindow() override;
 
     void Open();
@@ -42,7 +42,7 @@ private:
     void Save();
     void Log(const char* line) const;
 
-    ClientSettings& settings_;
+    SettingsStore& settings_;
     SettingsWindowHooks hooks_;
     QPointer<QWidget> window_;
 };

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "common/settings/ini_file.h"
 #include "tests/support/temp_folder.h"
 
@@ -47,6 +50,31 @@ TEST(ClientSettingsTest, ChannelTexts) {
     EXPECT_EQ(LoginChannelOf("4"), 1);
     EXPECT_EQ(LoginChannelOf(" 2"), 1);
     EXPECT_EQ(LoginChannelOf(""), 1);
+}
+
+// Workers read the settings while the settings window changes them: every snapshot is
+// one whole state (root and channel changed together), never a torn or freed one.
+TEST(SettingsStoreTest, SnapshotsTakenDuringChangesAreWholeStates) {
+    SettingsStore store(ClientSettings{{}, "x", 1, 1});
+    std::atomic<bool> done = false;
+    std::atomic<int> torn = 0;
+    std::thread reader([&] {
+        while (!done) {
+            const ClientSettings seen = store.Snapshot();
+            if (seen.download_root.size() != static_cast<std::size_t>(seen.download_channel))
+                ++torn;
+        }
+    });
+    for (int i = 0; i < 20000; ++i) {
+        const int length = 1 + i % 300;  // grows and shrinks the text's storage
+        store.Change([length](ClientSettings& settings) {
+            settings.download_root.assign(static_cast<std::size_t>(length), 'x');
+            settings.download_channel = length;
+        });
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(torn, 0);
 }
 
 }  // namespace
