@@ -119,8 +119,11 @@ void ClientApp::Initialise() {
     settings_.Change([&](ClientSettings& settings) { settings = LoadClientSettings(folder); });
     site_ = SiteSettings::Load(folder / "Site.ini");
     BindVideoEngine();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         screen_ = screen->size();
+        // The site is told the screen's device pixels, as the desktop reports its mode.
+        screen_pixels_ = (QSizeF(screen_) * screen->devicePixelRatio()).toSize();
+    }
     OpenCourseDatabase();
     for (const char* made : {"cache", "cache/technology", "User"}) {
         std::error_code ignored;
@@ -132,8 +135,8 @@ void ClientApp::Initialise() {
                          folder,
                          environment_.machine_identifier,
                          OsName(),
-                         screen_.height(),
-                         screen_.width(),
+                         screen_pixels_.height(),
+                         screen_pixels_.width(),
                          log_.get(),
                          [](const std::string& account) { return TryHoldAccountMutex(account); },
                          &stop_};
@@ -176,6 +179,10 @@ void ClientApp::StartAssociation() {
 bool ClientApp::LoadWindows() {
     const auto& folder = environment_.program_folder;
     QWidget* login = LoadLayout(PathText(folder / "Layout" / "layout.xml"));
+    if (login != nullptr && !LoginWindow::LayoutIsUsable(login)) {
+        delete login;
+        login = nullptr;
+    }
     QWidget* main = LoadLayout(PathText(folder / "Layout" / "layout_main.xml"));
     if (login == nullptr)
         Log("CreatehWINDOW_loginWindowFail");

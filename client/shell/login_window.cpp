@@ -159,6 +159,11 @@ void LoginWindow::CloseChannelPanel(bool store) {
     ShowElements(window_.get(), {19}, false);
 }
 
+bool LoginWindow::LayoutIsUsable(const QWidget* window) {
+    const QWidget* slider = FindElement(window, 16);
+    return slider == nullptr || slider->layout() != nullptr;
+}
+
 void LoginWindow::ShowFormView() {
     SetWindowBackground(window_.get(), Image("IMAGE/LOGIN/1.png"));
     ShowElements(window_.get(), {3, 4, 7, 8, 6, 5, 9, 2}, true);

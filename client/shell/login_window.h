@@ -34,6 +34,10 @@ struct LoginWindowHooks {
 class LoginWindow : public QObject {
     Q_OBJECT
 public:
+    // False when the loaded login layout lacks what this window drives (the head
+    // picture's slider and its row); the client then treats the layout as not loaded.
+    static bool LayoutIsUsable(const QWidget* window);
+
     // Takes `window`, loaded from the login layout.
     LoginWindow(QWidget* window, SettingsStore& settings, const SiteSettings& site,
                 LoginService& service, LoginWindowHooks hooks);

@@ -49,9 +49,11 @@ QString ElementText(const QWidget* element) {
 }
 
 void SetElementText(QWidget* element, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(element))
+    if (auto* label = qobject_cast<QLabel*>(element)) {
+        // Texts come from the site and the member: markup in them is shown, never obeyed.
+        label->setTextFormat(Qt::PlainText);
         label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(element))
+    } else if (auto* edit = qobject_cast<QLineEdit*>(element))
         edit->setText(text);
     else if (auto* text_edit = qobject_cast<QTextEdit*>(element))
         text_edit->setPlainText(text);

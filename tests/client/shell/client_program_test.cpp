@@ -20,7 +20,8 @@ using namespace std::chrono_literals;
 
 class ClientProgram {
 public:
-    ClientProgram(const std::filesystem::path& folder, const std::filesystem::path& box_log) {
+    ClientProgram(const std::filesystem::path& folder, const std::filesystem::path& box_log,
+                  const char* scale_factor = "1") {
         int ends[2];
         if (::pipe(ends) != 0)
             return;
@@ -31,6 +32,7 @@ public:
             if (::chdir(folder.c_str()) != 0)
                 ::_exit(127);
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("QT_SCALE_FACTOR", scale_factor, 1);
             ::setenv("TESSAL_TRACE", "1", 1);
             ::setenv("TESSAL_TEST_BOX_LOG", box_log.c_str(), 1);
             const std::string program = (folder / "TessalClient").string();
@@ -148,6 +150,23 @@ TEST_P(ClientSignalTest, RunsTheShutdownRoutine) {
 
 INSTANTIATE_TEST_SUITE_P(EndOfSessionAndCtrlC, ClientSignalTest,
                          ::testing::Values(SIGTERM, SIGINT));
+
+// On a scaled desktop the site still learns the screen's device pixels (the offscreen
+// screen is 800 by 800 of them, 400 by 400 units at this scale), not the toolkit's units.
+TEST_F(ClientProgramTest, TheLoginSendsTheScreensDevicePixels) {
+    installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
+    ClientProgram client(installation_.folder(), box_log_, "2");
+    ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
+    ASSERT_TRUE(WaitFor([&] { return !installation_.site().state().Sessions().empty(); }));
+    std::string form;
+    for (const auto& request : installation_.site().requests().All()) {
+        if (request.path.find("LOGIN.aspx") != std::string::npos)
+            form = request.body;
+    }
+    EXPECT_NE(form.find("&Screen_Heigh=800&Screen_Width=800"), std::string::npos) << form;
+    client.Signal(SIGTERM);
+    EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
+}
 
 TEST_F(ClientProgramTest, AnIncompleteInstallationOnlyShowsItsBox) {
     std::filesystem::remove(installation_.folder() / "codecs" / "Course.dll");

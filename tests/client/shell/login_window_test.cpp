@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QSpontaneKeyEvent>
 
@@ -131,6 +132,20 @@ TEST_F(LoginWindowTest, TheRememberedPasswordIsReadableByTheMemberAlone) {
         client_.reset();
         SetUp();
     }
+}
+
+// A message from the site is shown as the text it is; markup in it does nothing.
+TEST_F(LoginWindowTest, TheServersMessageIsShownAsPlainText) {
+    site::FaultRule marked;
+    marked.host = "MainSite";
+    marked.path = "/pc_player/videoAPI/LOGIN.aspx";
+    marked.body = "stata=0&msg=%3Cimg%20src%3Dx%3E%3Cb%3Eno%3C%2Fb%3E&dqdate=&";
+    installation_->site().faults().Add(marked);
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("demo", "demo123");
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(LoginText(14), "<img src=x><b>no</b>");
+    EXPECT_EQ(qobject_cast<QLabel*>(LoginElement(14))->textFormat(), Qt::PlainText);
 }
 
 TEST_F(LoginWindowTest, ARefusalShowsTheServersMessageAndBackRestoresTheForm) {

@@ -5,6 +5,7 @@
 
 #include "client/shell/installation_check.h"
 #include "tests/client/shell/client_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace tessal::client::test {
 namespace {
@@ -78,6 +79,21 @@ TEST_F(ClientTest, ABrokenCourseDatabaseIsShownAndStartUpGoesOn) {
 
 TEST_F(ClientTest, ABrokenLayoutEndsTheClientThroughTheShutdownRoutine) {
     installation_->Write("Layout/layout_main.xml", "<ui version=\"4.0\"><widget");
+    EXPECT_FALSE(StartClient());
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].argument, "end##u##");
+}
+
+// A login layout whose head-picture slider lost its row is a layout that did not load.
+TEST_F(ClientTest, ALoginLayoutLackingWhatTheWindowDrivesEndsTheClientTheSameWay) {
+    const auto file = installation_->folder() / "Layout" / "layout.xml";
+    std::string layout = tessal::FileContents(file);
+    const std::size_t begin =
+        layout.find("<layout class=\"QHBoxLayout\" name=\"headSliderLayout\">");
+    const std::size_t end = layout.find("</layout>", begin);
+    ASSERT_NE(end, std::string::npos);
+    layout.erase(begin, end + std::string("</layout>").size() - begin);
+    installation_->Write("Layout/layout.xml", layout);
     EXPECT_FALSE(StartClient());
     ASSERT_EQ(started_.size(), 1U);
     EXPECT_EQ(started_[0].argument, "end##u##");
