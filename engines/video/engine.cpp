@@ -154,13 +154,13 @@ int Engine::Command(std::initializer_list<const char*> words, std::uint64_t repl
 // drained it for a while); the stop is asked again once the queue was drained, since
 // the file would otherwise never reach 0.
 void Engine::Stop() {
-    if (Command({"stop"}) >= 0)
+    if (Command({"stop"}, kStopCommand) >= 0)
         return;
     QMetaObject::invokeMethod(
         this,
         [this] {
             const int state = snapshot().state;
-            if (state == kAPlayerClosing || (state == kAPlayerOpening && close_when_started_))
+            if (state == kAPlayerClosing || (state == kAPlayerOpening && close_while_opening_))
                 Stop();
         },
         Qt::QueuedConnection);
@@ -187,7 +187,7 @@ int Engine::Open(const std::string& path) {
         values.buffer_percent = 0;
     });
     file_started_ = false;
-    close_when_started_ = false;
+    close_while_opening_ = false;
     closed_by_player_ = false;
     file_loaded_ = false;
     duration_known_ = false;
@@ -210,11 +210,12 @@ int Engine::Close() {
     // The player's close is final: however mpv then ends the file, it was not seen to
     // its end, so the player does not move on to the next lesson.
     closed_by_player_ = true;
-    // While opening there is no position worth saving, so no 6: the end-file event
-    // takes the engine straight to 0. mpv drops a stop that arrives while it opens a
-    // file, so the stop waits until the file is loaded (or fails, which ends it anyway).
+    // While opening there is no position worth saving, so no 6: the end-file event, or
+    // the stop's reply when mpv never started the file, takes the engine straight to 0.
+    // The stop goes at once: mpv abandons an open that waits for the network.
     if (state == kAPlayerOpening) {
-        close_when_started_ = true;
+        close_while_opening_ = true;
+        Stop();
         return 0;
     }
     ChangeState(kAPlayerClosing);

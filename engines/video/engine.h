@@ -63,6 +63,7 @@ private:
         kBuffering,
         kLoadCommand,     // reply id of loadfile
         kPausedPosition,  // reply id of the position asked for once mpv paused
+        kStopCommand,     // reply id of stop
     };
 
     Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states);
@@ -88,6 +89,7 @@ private:
     void OnProperty(std::uint64_t id, const mpv_event_property& property);
     void OnStartFile();
     void OnLoadReply(int error);
+    void OnStopReply();
     void OnFileLoaded();
     void OnPlaybackRestart();
     void OnEndFile(const mpv_event_end_file& end);
@@ -105,7 +107,7 @@ private:
 
     // Per file, GUI thread only.
     bool file_started_ = false;
-    bool close_when_started_ = false;
+    bool close_while_opening_ = false;
     bool closed_by_player_ = false;
     bool file_loaded_ = false;
     bool duration_known_ = false;

@@ -38,6 +38,8 @@ void Engine::HandleEvent(const mpv_event& event) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata == kLoadCommand)
                 OnLoadReply(event.error);
+            else if (event.reply_userdata == kStopCommand)
+                OnStopReply();
             break;
         case MPV_EVENT_FILE_LOADED:
             OnFileLoaded();
@@ -100,7 +102,8 @@ void Engine::OnProperty(std::uint64_t id, const mpv_event_property& property) {
                 break;
         }
     });
-    if (duration_now_known && file_loaded_ && snapshot().state == kAPlayerOpening)
+    if (duration_now_known && file_loaded_ && !close_while_opening_ &&
+        snapshot().state == kAPlayerOpening)
         ChangeState(kAPlayerStarting);
     if (id == kPausedPosition && snapshot().state == kAPlayerPausing)
         ChangeState(kAPlayerPaused);
@@ -118,17 +121,26 @@ void Engine::OnLoadReply(int error) {
     if (error >= 0 || snapshot().state != kAPlayerOpening || file_started_)
         return;
     values_.Update([&](EngineSnapshot& values) { values.close_reason = std::to_string(error); });
-    close_when_started_ = false;
+    close_while_opening_ = false;
+    ChangeState(kAPlayerClosed);
+}
+
+// A stop that mpv ran before it started the file cleared its playlist: the file never
+// starts, so no end-file follows, and the close ends here. Had the file started, its
+// start event would have come before this reply and its end-file will follow.
+void Engine::OnStopReply() {
+    if (!close_while_opening_ || file_started_ || snapshot().state != kAPlayerOpening)
+        return;
+    const std::string closed = "1";
+    values_.Update([&](EngineSnapshot& values) { values.close_reason = closed; });
+    close_while_opening_ = false;
     ChangeState(kAPlayerClosed);
 }
 
 void Engine::OnFileLoaded() {
-    if (snapshot().state != kAPlayerOpening)
+    // A file closed while opening is already being stopped; its end-file ends it.
+    if (snapshot().state != kAPlayerOpening || close_while_opening_)
         return;
-    if (close_when_started_) {
-        Stop();
-        return;
-    }
     file_loaded_ = true;
     position_poll_.start();
     // The duration may equal the last file's, in which case no change is reported; ask
@@ -146,7 +158,7 @@ void Engine::OnPlaybackRestart() {
     if (file_loaded_)
         PollPosition();
     const int state = snapshot().state;
-    if (close_when_started_)
+    if (close_while_opening_)
         return;
     // A file without a known duration (a stream) starts playing all the same.
     if (state == kAPlayerOpening && file_loaded_)
