@@ -112,7 +112,8 @@ using APlayer_Create_t = APlayerHandle(void* parent_window, std::int32_t x, std:
                                        APlayerNotifyCallback notify6);
 // Opens a file (UTF-16 path) and plays it: states 1, then 4, then 5; a file that cannot
 // be opened, or whose loading mpv refuses, gives 0 without 4, and item 7 then holds the
-// (negative) error. Only in state 0: returns 0 when the open was started, -1 otherwise
+// (negative) error. A folder, a playlist or an archive is not one media file: 0 without
+// 4, item 7 "-17", and nothing of it plays. Only in state 0: returns 0 when the open was started, -1 otherwise
 // (wrong state, null or empty path).
 using APlayer_OpenW_t = std::int32_t(APlayerHandle player, const char16_t* path);
 // The same with a UTF-8 path.

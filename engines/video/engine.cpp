@@ -188,6 +188,7 @@ int Engine::Open(const std::string& path) {
     });
     file_started_ = false;
     close_while_opening_ = false;
+    refusal_.clear();
     closed_by_player_ = false;
     file_loaded_ = false;
     duration_known_ = false;

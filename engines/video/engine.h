@@ -90,6 +90,7 @@ private:
     void OnStartFile();
     void OnLoadReply(int error);
     void OnStopReply();
+    void RefuseExpansion();
     void OnFileLoaded();
     void OnPlaybackRestart();
     void OnEndFile(const mpv_event_end_file& end);
@@ -108,6 +109,7 @@ private:
     // Per file, GUI thread only.
     bool file_started_ = false;
     bool close_while_opening_ = false;
+    std::string refusal_;  // item 7 of an open the engine refused, else empty
     bool closed_by_player_ = false;
     bool file_loaded_ = false;
     bool duration_known_ = false;

@@ -100,5 +100,36 @@ TEST_F(APlayerOpening, ACloseEndsAStalledOpenPromptly) {
     }
 }
 
+// A lesson is one file. mpv would expand a folder, a playlist or an archive into
+// entries and play them on while the engine reports 0; each is refused instead, like a
+// file mpv cannot read, and the next lesson then opens and plays as usual.
+TEST_F(APlayerOpening, WhatIsNotOneMediaFileIsRefused) {
+    TempFolder folder;
+    const auto first = Media("clip_2s.mkv").string();
+    const auto second = Media("clip_10s.mkv").string();
+    const auto lessons = folder.path() / "lessons";
+    std::filesystem::create_directories(lessons);
+    std::filesystem::copy_file(first, lessons / "a.mkv");
+    std::filesystem::copy_file(second, lessons / "b.mkv");
+    const auto playlist = folder.Write("lessons.m3u", first + "\n" + second + "\n");
+    for (const auto& path : {lessons, playlist, Media("lessons.zip")}) {
+        CallbackLog::Get().Clear();
+        ASSERT_EQ(E().APlayer_OpenA(player_, path.c_str()), 0) << path;
+        ASSERT_TRUE(WaitForState(0, 5s)) << path;
+        RunEventsFor(500ms);
+        EXPECT_EQ(CallbackLog::Get().StateSequence(), (std::vector<int>{1, 0})) << path;
+        const std::string item7 = E().APlayer_GetConfigA(player_, 7);
+        EXPECT_TRUE(!item7.empty() && item7 != "0" && item7 != "1") << path << ": " << item7;
+        EXPECT_EQ(E().APlayer_GetDuration(player_), 0) << path;
+
+        CallbackLog::Get().Clear();
+        ASSERT_TRUE(OpenAndPlay(Media("clip_2s.mkv"))) << "after " << path;
+        EXPECT_EQ(CallbackLog::Get().StateSequence(), (std::vector<int>{1, 4, 5})) << path;
+        EXPECT_NEAR(E().APlayer_GetDuration(player_), 2000, 100) << path;
+        ASSERT_EQ(E().APlayer_Close(player_), 0);
+        ASSERT_TRUE(WaitForState(0, 5s));
+    }
+}
+
 }  // namespace
 }  // namespace tessal::aplayer::test
