@@ -170,9 +170,11 @@ using APlayer_SetConfigA_t = std::int32_t(APlayerHandle player, std::int32_t ite
 // changes still due, all before it returns ("Destroying an engine" above); the handle is
 // unknown afterwards. 0, or -1 for an unknown handle or one already being destroyed.
 using APlayer_Destroy_t = std::int32_t(APlayerHandle player);
-// The video window (QWidget*), a native child of the parent; null for a null handle.
+// The video window (QWidget*), a native child of the parent; null for a null handle and
+// once the window is gone (deleted with its parent).
 using APlayer_GetWindow_t = void*(APlayerHandle player);
-// Moves and resizes the video window within its parent. 0, or -1 for a null handle.
+// Moves and resizes the video window within its parent; the place and size are clamped
+// to what a widget holds (0 to 16777215 for a size). 0, or -1 for a null handle.
 using APlayerCaller_SetSize_t = std::int32_t(APlayerHandle player, std::int32_t x, std::int32_t y,
                                              std::int32_t width, std::int32_t height);
 
