@@ -65,7 +65,8 @@ enum APlayerConfigItem : std::int32_t {
     kAPlayerConfigSpeed = 104,
     // Render path: "1" mpv's OpenGL renderer with hardware decoding where available
     // (falls back to "2" when no OpenGL context can be made), "2" mpv's software
-    // renderer, which works everywhere. Applies from the next APlayer_OpenA.
+    // renderer, which works everywhere. Applies from the next APlayer_OpenA. Reads back
+    // the mode asked for, also after a fall back to "2".
     kAPlayerConfigRenderMode = 201,
 };
 
