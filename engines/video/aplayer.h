@@ -114,8 +114,8 @@ using APlayer_Create_t = APlayerHandle(void* parent_window, std::int32_t x, std:
 // Opens a file (UTF-16 path) and plays it: states 1, then 4, then 5; a file that cannot
 // be opened, or whose loading mpv refuses, gives 0 without 4, and item 7 then holds the
 // (negative) error. A folder, a playlist or an archive is not one media file: 0 without
-// 4, item 7 "-17", and nothing of it plays. Only in state 0: returns 0 when the open was started, -1 otherwise
-// (wrong state, null or empty path).
+// 4, item 7 "-17", and nothing of it plays. Only in state 0: returns 0 when the open was started,
+// -1 otherwise (wrong state, null or empty path).
 using APlayer_OpenW_t = std::int32_t(APlayerHandle player, const char16_t* path);
 // The same with a UTF-8 path.
 using APlayer_OpenA_t = std::int32_t(APlayerHandle player, const char* path);
@@ -124,6 +124,11 @@ using APlayer_OpenA_t = std::int32_t(APlayerHandle player, const char* path);
 // the file or has refused it. Nothing happens in states 0 and 6. 0 when a close was
 // started, -1 otherwise.
 using APlayer_Close_t = std::int32_t(APlayerHandle player);
+// Calls that ask mpv for something (play, pause, seek, volume, speed) answer -1 and
+// change nothing when mpv refuses the request, as it does while its queue of unread
+// replies is full (the GUI thread did not return to its event loop for a thousand
+// calls); they can be made again once the event loop ran.
+//
 // Resumes from state 3: 5 follows. 0 when started, -1 in other states.
 using APlayer_Play_t = std::int32_t(APlayerHandle player);
 // Pauses from state 5: 2, then 3. 0 when started, -1 in other states.
@@ -148,7 +153,8 @@ using APlayer_SetPosition_t = std::int32_t(APlayerHandle player, std::int32_t po
 // Size of the video in pixels; 0 while unknown.
 using APlayer_GetVideoWidth_t = std::int32_t(APlayerHandle player);
 using APlayer_GetVideoHeight_t = std::int32_t(APlayerHandle player);
-// Volume 0 to 100 (50 at start). Set clamps to that range and holds across files.
+// Volume 0 to 100 (50 at start). Set clamps to that range and holds across files; 0, or
+// -1 when refused.
 using APlayer_GetVolume_t = std::int32_t(APlayerHandle player);
 using APlayer_SetVolume_t = std::int32_t(APlayerHandle player, std::int32_t volume);
 // 1 while a seek has not landed yet, else 0.

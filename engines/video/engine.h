@@ -41,7 +41,7 @@ public:
     int Play();
     int Pause();
     int Seek(int position_ms);
-    void SetVolume(int volume);
+    int SetVolume(int volume);
     int SetConfig(int item, std::string_view value);
     bool SetLogo(const char* image_path);
     void SetGeometry(QRect geometry);
@@ -74,8 +74,8 @@ private:
     bool EnsureRenderer();
     int Command(std::initializer_list<const char*> words, std::uint64_t reply_id = 0);
     void Stop();
-    void SetFlag(const char* name, bool value);
-    void SetDouble(const char* name, double value);
+    int SetFlag(const char* name, bool value);
+    int SetDouble(const char* name, double value);
     void ObserveProperties();
     void PollPosition();
     void OnFrameDue();

@@ -162,10 +162,7 @@ APLAYER_EXPORT std::int32_t APlayer_GetVolume(APlayerHandle player) {
 }
 
 APLAYER_EXPORT std::int32_t APlayer_SetVolume(APlayerHandle player, std::int32_t volume) {
-    return OnGuiThread(player, [&](Engine& engine) {
-        engine.SetVolume(volume);
-        return 0;
-    });
+    return OnGuiThread(player, [&](Engine& engine) { return engine.SetVolume(volume); });
 }
 
 APLAYER_EXPORT std::int32_t APlayer_IsSeeking(APlayerHandle player) {
