@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -130,8 +131,9 @@ TEST(APlayerElfExports, TheBuiltEnginesExportWhatTheyDefine) {
     EXPECT_EQ(complete->functions.size(), std::size(kAPlayerEntryPointNames))
         << "only the entry points";
     EXPECT_FALSE(complete->functions.contains("mpv_create")) << "imported, not exported";
-    ASSERT_FALSE(complete->needed.empty());
-    EXPECT_TRUE(complete->needed.front().starts_with("libmpv.so.")) << complete->needed.front();
+    EXPECT_TRUE(std::any_of(complete->needed.begin(), complete->needed.end(),
+                            [](const std::string& name) { return name.starts_with("libmpv.so."); }))
+        << "needs libmpv";
 
     auto incomplete = ReadElfDynamicInfo(TESSAL_APLAYER_INCOMPLETE_LIBRARY);
     ASSERT_TRUE(incomplete);
