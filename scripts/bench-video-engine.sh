@@ -6,10 +6,13 @@
 #    (mpv through EGL, which is its only OpenGL context on X11; Qt through GLX);
 #  - render mode 2 (mpv's software renderer into memory) against mpv --vo=x11.
 # mpv runs with the options the engine gives itself: no configuration, no built-in
-# scripts, no on-screen controls. Figures per mode:
+# scripts, no on-screen controls, and the engine's decoding of the mode (hardware
+# decoding where available, hwdec=auto-safe, in mode 1; software decoding in mode 2).
+# Figures per mode:
 #  - open: from APlayer_OpenA to state 5, against mpv from loadfile to its first
 #    playback-restart (mpv started idle with its window already open, as the engine's
-#    video window is, driven over its IPC socket); median of rounds;
+#    video window is, driven over its IPC socket); median of rounds; reported, with
+#    no target;
 #  - play: CPU time (user + system) of the whole process playing the file to its end,
 #    with the fewest frames the engine painted and the most frames mpv dropped, so that
 #    neither saves CPU by showing fewer frames; median of PLAYS runs, the engine's and
@@ -116,10 +119,10 @@ verdict() { awk -v r="$1" 'BEGIN { print (r <= 1.2) ? "met" : "NOT met" }'; }
 echo "file: 60 s, 1280x720 at 25 fps (1500 frames), H.264 + AAC; window 1280x720 under Xvfb; no sound"
 for mode in 1 2; do
   if [[ $mode == 1 ]]; then
-    vo=(--vo=gpu --gpu-context=x11egl)
+    vo=(--vo=gpu --gpu-context=x11egl --hwdec=auto-safe)
     echo "render mode 1 (mpv's OpenGL renderer, read back) against mpv ${vo[*]} on llvmpipe:"
   else
-    vo=(--vo=x11)
+    vo=(--vo=x11 --hwdec=no)
     echo "render mode 2 (mpv's software renderer) against mpv ${vo[*]}:"
   fi
   engine_open=$(engine $mode open "$rounds" | awk '/open_to_playing_ms/ { print $2 }')
@@ -136,8 +139,8 @@ for mode in 1 2; do
   mpv_cpu=$(median "${mpv_cpus[@]}")
   open_ratio=$(ratio "$engine_open" "$mpv_open")
   cpu_ratio=$(ratio "$engine_cpu" "$mpv_cpu")
-  printf "  open to first frame:   engine %6s ms  mpv %6s ms  ratio %s (target <= 1.20): %s\n" \
-    "$engine_open" "$mpv_open" "$open_ratio" "$(verdict "$open_ratio")"
+  printf "  open to first frame:   engine %6s ms  mpv %6s ms  ratio %s (no target)\n" \
+    "$engine_open" "$mpv_open" "$open_ratio"
   printf "  CPU for 60 s playback: engine %6s s   mpv %6s s   ratio %s (target <= 1.20): %s\n" \
     "$engine_cpu" "$mpv_cpu" "$cpu_ratio" "$(verdict "$cpu_ratio")"
   printf "  runs: engine %s s, mpv %s s\n" "${engine_cpus[*]}" "${mpv_cpus[*]}"

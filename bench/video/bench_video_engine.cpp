@@ -109,8 +109,16 @@ int MeasurePlay(const tessal::APlayerFunctions& f, APlayerHandle player, const c
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
+    const std::string what = argc >= 4 ? argv[3] : "";
+    if (what != "open" && what != "play") {
         std::fprintf(stderr, "usage: %s <library folder> <file> open [rounds] | play\n", argv[0]);
+        return 2;
+    }
+    // Figures of another mode than the one asked for would be reported as this one's.
+    const char* asked = std::getenv("TESSAL_BENCH_RENDER_MODE");
+    const std::string mode = asked != nullptr ? asked : "2";
+    if (mode != "1" && mode != "2") {
+        std::fprintf(stderr, "TESSAL_BENCH_RENDER_MODE must be 1 or 2, not \"%s\"\n", mode.c_str());
         return 2;
     }
     QApplication application(argc, argv);
@@ -127,9 +135,11 @@ int main(int argc, char** argv) {
                                             nullptr, nullptr, nullptr, nullptr, nullptr);
     if (player == nullptr)
         return 1;
-    const char* mode = std::getenv("TESSAL_BENCH_RENDER_MODE");
-    f.APlayer_SetConfigA(player, 201, mode != nullptr ? mode : "2");
-    const std::string what = argv[3];
+    if (f.APlayer_SetConfigA(player, 201, mode.c_str()) != 0) {
+        std::fprintf(stderr, "render mode %s refused\n", mode.c_str());
+        f.APlayer_Destroy(player);
+        return 2;
+    }
     const int result = what == "open"
                            ? MeasureOpen(f, player, argv[2], argc > 4 ? std::atoi(argv[4]) : 10)
                            : MeasurePlay(f, player, argv[2]);

@@ -65,7 +65,8 @@ enum APlayerConfigItem : std::int32_t {
     kAPlayerConfigSpeed = 104,
     // Render path: "1" mpv's OpenGL renderer with hardware decoding where available
     // (falls back to "2" when no OpenGL context can be made), "2" mpv's software
-    // renderer, which works everywhere. Applies from the next APlayer_OpenA.
+    // renderer, which works everywhere. Applies from the next APlayer_OpenA. Reads back
+    // the mode asked for, also after a fall back to "2".
     kAPlayerConfigRenderMode = 201,
 };
 
@@ -112,8 +113,9 @@ using APlayer_Create_t = APlayerHandle(void* parent_window, std::int32_t x, std:
                                        APlayerNotifyCallback notify6);
 // Opens a file (UTF-16 path) and plays it: states 1, then 4, then 5; a file that cannot
 // be opened, or whose loading mpv refuses, gives 0 without 4, and item 7 then holds the
-// (negative) error. Only in state 0: returns 0 when the open was started, -1 otherwise
-// (wrong state, null or empty path).
+// (negative) error. A folder, a playlist or an archive is not one media file: 0 without
+// 4, item 7 "-17", and nothing of it plays. Only in state 0: returns 0 when the open was started,
+// -1 otherwise (wrong state, null or empty path).
 using APlayer_OpenW_t = std::int32_t(APlayerHandle player, const char16_t* path);
 // The same with a UTF-8 path.
 using APlayer_OpenA_t = std::int32_t(APlayerHandle player, const char* path);
@@ -122,6 +124,11 @@ using APlayer_OpenA_t = std::int32_t(APlayerHandle player, const char* path);
 // the file or has refused it. Nothing happens in states 0 and 6. 0 when a close was
 // started, -1 otherwise.
 using APlayer_Close_t = std::int32_t(APlayerHandle player);
+// Calls that ask mpv for something (play, pause, seek, volume, speed) answer -1 and
+// change nothing when mpv refuses the request, as it does while its queue of unread
+// replies is full (the GUI thread did not return to its event loop for a thousand
+// calls); they can be made again once the event loop ran.
+//
 // Resumes from state 3: 5 follows. 0 when started, -1 in other states.
 using APlayer_Play_t = std::int32_t(APlayerHandle player);
 // Pauses from state 5: 2, then 3. 0 when started, -1 in other states.
@@ -146,7 +153,8 @@ using APlayer_SetPosition_t = std::int32_t(APlayerHandle player, std::int32_t po
 // Size of the video in pixels; 0 while unknown.
 using APlayer_GetVideoWidth_t = std::int32_t(APlayerHandle player);
 using APlayer_GetVideoHeight_t = std::int32_t(APlayerHandle player);
-// Volume 0 to 100 (50 at start). Set clamps to that range and holds across files.
+// Volume 0 to 100 (50 at start). Set clamps to that range and holds across files; 0, or
+// -1 when refused.
 using APlayer_GetVolume_t = std::int32_t(APlayerHandle player);
 using APlayer_SetVolume_t = std::int32_t(APlayerHandle player, std::int32_t volume);
 // 1 while a seek has not landed yet, else 0.
@@ -169,9 +177,11 @@ using APlayer_SetConfigA_t = std::int32_t(APlayerHandle player, std::int32_t ite
 // changes still due, all before it returns ("Destroying an engine" above); the handle is
 // unknown afterwards. 0, or -1 for an unknown handle or one already being destroyed.
 using APlayer_Destroy_t = std::int32_t(APlayerHandle player);
-// The video window (QWidget*), a native child of the parent; null for a null handle.
+// The video window (QWidget*), a native child of the parent; null for a null handle and
+// once the window is gone (deleted with its parent).
 using APlayer_GetWindow_t = void*(APlayerHandle player);
-// Moves and resizes the video window within its parent. 0, or -1 for a null handle.
+// Moves and resizes the video window within its parent; the place and size are clamped
+// to what a widget holds (0 to 16777215 for a size). 0, or -1 for a null handle.
 using APlayerCaller_SetSize_t = std::int32_t(APlayerHandle player, std::int32_t x, std::int32_t y,
                                              std::int32_t width, std::int32_t height);
 

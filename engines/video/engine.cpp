@@ -154,25 +154,25 @@ int Engine::Command(std::initializer_list<const char*> words, std::uint64_t repl
 // drained it for a while); the stop is asked again once the queue was drained, since
 // the file would otherwise never reach 0.
 void Engine::Stop() {
-    if (Command({"stop"}) >= 0)
+    if (Command({"stop"}, kStopCommand) >= 0)
         return;
     QMetaObject::invokeMethod(
         this,
         [this] {
             const int state = snapshot().state;
-            if (state == kAPlayerClosing || (state == kAPlayerOpening && close_when_started_))
+            if (state == kAPlayerClosing || (state == kAPlayerOpening && close_while_opening_))
                 Stop();
         },
         Qt::QueuedConnection);
 }
 
-void Engine::SetFlag(const char* name, bool value) {
+int Engine::SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
+    return mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
-void Engine::SetDouble(const char* name, double value) {
-    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+int Engine::SetDouble(const char* name, double value) {
+    return mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 int Engine::Open(const std::string& path) {
@@ -187,7 +187,8 @@ int Engine::Open(const std::string& path) {
         values.buffer_percent = 0;
     });
     file_started_ = false;
-    close_when_started_ = false;
+    close_while_opening_ = false;
+    refusal_.clear();
     closed_by_player_ = false;
     file_loaded_ = false;
     duration_known_ = false;
@@ -210,11 +211,12 @@ int Engine::Close() {
     // The player's close is final: however mpv then ends the file, it was not seen to
     // its end, so the player does not move on to the next lesson.
     closed_by_player_ = true;
-    // While opening there is no position worth saving, so no 6: the end-file event
-    // takes the engine straight to 0. mpv drops a stop that arrives while it opens a
-    // file, so the stop waits until the file is loaded (or fails, which ends it anyway).
+    // While opening there is no position worth saving, so no 6: the end-file event, or
+    // the stop's reply when mpv never started the file, takes the engine straight to 0.
+    // The stop goes at once: mpv abandons an open that waits for the network.
     if (state == kAPlayerOpening) {
-        close_when_started_ = true;
+        close_while_opening_ = true;
+        Stop();
         return 0;
     }
     ChangeState(kAPlayerClosing);
@@ -222,18 +224,19 @@ int Engine::Close() {
     return 0;
 }
 
+// Play, Pause, Seek, volume and speed answer -1 and change nothing when mpv refuses the
+// request (its queue of replies is full): the caller learns that nothing started, and
+// no state waits for an event that will not come.
 int Engine::Play() {
-    if (snapshot().state != kAPlayerPaused)
+    if (snapshot().state != kAPlayerPaused || SetFlag("pause", false) < 0)
         return -1;
-    SetFlag("pause", false);
     return 0;
 }
 
 int Engine::Pause() {
-    if (snapshot().state != kAPlayerPlaying)
+    if (snapshot().state != kAPlayerPlaying || SetFlag("pause", true) < 0)
         return -1;
     ChangeState(kAPlayerPausing);
-    SetFlag("pause", true);
     return 0;
 }
 
@@ -242,30 +245,32 @@ int Engine::Seek(int position_ms) {
     if (state < kAPlayerPausing || state > kAPlayerPlaying)
         return -1;
     const int target_ms = std::max(position_ms, 0);
+    // Absolute seeks are exact in mpv's default precise-seek setting.
+    const std::string seconds = std::to_string(target_ms / 1000.0);
+    if (Command({"seek", seconds.c_str(), "absolute"}) < 0)
+        return -1;
     values_.Update([&](EngineSnapshot& values) {
         values.position_ms = target_ms;
         values.seeking = true;
     });
     seek_pending_ = true;
-    // Absolute seeks are exact in mpv's default precise-seek setting.
-    const std::string seconds = std::to_string(target_ms / 1000.0);
-    Command({"seek", seconds.c_str(), "absolute"});
     return 0;
 }
 
-void Engine::SetVolume(int volume) {
+int Engine::SetVolume(int volume) {
     const int clamped = std::clamp(volume, 0, 100);
+    if (SetDouble("volume", clamped) < 0)
+        return -1;
     values_.Update([&](EngineSnapshot& values) { values.volume = clamped; });
-    SetDouble("volume", clamped);
+    return 0;
 }
 
 int Engine::SetConfig(int item, std::string_view value) {
     if (item == kAPlayerConfigSpeed) {
         const auto percent = ParseSpeedPercent(value);
-        if (!percent)
+        if (!percent || SetDouble("speed", *percent / 100.0) < 0)
             return -1;
         values_.Update([&](EngineSnapshot& values) { values.speed_percent = *percent; });
-        SetDouble("speed", *percent / 100.0);
         return 0;
     }
     if (item == kAPlayerConfigRenderMode) {

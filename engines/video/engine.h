@@ -41,7 +41,7 @@ public:
     int Play();
     int Pause();
     int Seek(int position_ms);
-    void SetVolume(int volume);
+    int SetVolume(int volume);
     int SetConfig(int item, std::string_view value);
     bool SetLogo(const char* image_path);
     void SetGeometry(QRect geometry);
@@ -63,6 +63,7 @@ private:
         kBuffering,
         kLoadCommand,     // reply id of loadfile
         kPausedPosition,  // reply id of the position asked for once mpv paused
+        kStopCommand,     // reply id of stop
     };
 
     Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states);
@@ -73,8 +74,8 @@ private:
     bool EnsureRenderer();
     int Command(std::initializer_list<const char*> words, std::uint64_t reply_id = 0);
     void Stop();
-    void SetFlag(const char* name, bool value);
-    void SetDouble(const char* name, double value);
+    int SetFlag(const char* name, bool value);
+    int SetDouble(const char* name, double value);
     void ObserveProperties();
     void PollPosition();
     void OnFrameDue();
@@ -88,6 +89,8 @@ private:
     void OnProperty(std::uint64_t id, const mpv_event_property& property);
     void OnStartFile();
     void OnLoadReply(int error);
+    void OnStopReply();
+    void RefuseExpansion();
     void OnFileLoaded();
     void OnPlaybackRestart();
     void OnEndFile(const mpv_event_end_file& end);
@@ -105,7 +108,8 @@ private:
 
     // Per file, GUI thread only.
     bool file_started_ = false;
-    bool close_when_started_ = false;
+    bool close_while_opening_ = false;
+    std::string refusal_;  // item 7 of an open the engine refused, else empty
     bool closed_by_player_ = false;
     bool file_loaded_ = false;
     bool duration_known_ = false;

@@ -38,6 +38,8 @@ void Engine::HandleEvent(const mpv_event& event) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata == kLoadCommand)
                 OnLoadReply(event.error);
+            else if (event.reply_userdata == kStopCommand)
+                OnStopReply();
             break;
         case MPV_EVENT_FILE_LOADED:
             OnFileLoaded();
@@ -66,14 +68,16 @@ void Engine::OnProperty(std::uint64_t id, const mpv_event_property& property) {
                           : property.format == MPV_FORMAT_INT64
                               ? static_cast<double>(*static_cast<std::int64_t*>(property.data))
                               : static_cast<double>(*static_cast<int*>(property.data));
-    const bool duration_now_known = id == kDuration && has_value && !duration_known_;
-    if (id == kDuration && has_value)
+    // An entry mpv starts after an open was refused or closed is not the player's file.
+    const bool ours = !close_while_opening_;
+    const bool duration_now_known = id == kDuration && has_value && ours && !duration_known_;
+    if (duration_now_known)
         duration_known_ = true;
     values_.Update([&](EngineSnapshot& values) {
         switch (id) {
             case kDuration:
                 // Kept after the file ends: the player reads it while closing.
-                if (has_value)
+                if (has_value && ours)
                     values.duration_ms = Milliseconds(number);
                 break;
             case kTimePosition:
@@ -118,17 +122,26 @@ void Engine::OnLoadReply(int error) {
     if (error >= 0 || snapshot().state != kAPlayerOpening || file_started_)
         return;
     values_.Update([&](EngineSnapshot& values) { values.close_reason = std::to_string(error); });
-    close_when_started_ = false;
+    close_while_opening_ = false;
+    ChangeState(kAPlayerClosed);
+}
+
+// A stop that mpv ran before it started the file cleared its playlist: the file never
+// starts, so no end-file follows, and the close ends here. Had the file started, its
+// start event would have come before this reply and its end-file will follow.
+void Engine::OnStopReply() {
+    if (!close_while_opening_ || file_started_ || snapshot().state != kAPlayerOpening)
+        return;
+    const std::string reason = closed_by_player_ ? std::string("1") : refusal_;
+    values_.Update([&](EngineSnapshot& values) { values.close_reason = reason; });
+    close_while_opening_ = false;
     ChangeState(kAPlayerClosed);
 }
 
 void Engine::OnFileLoaded() {
-    if (snapshot().state != kAPlayerOpening)
+    // A file closed while opening is already being stopped; its end-file ends it.
+    if (snapshot().state != kAPlayerOpening || close_while_opening_)
         return;
-    if (close_when_started_) {
-        Stop();
-        return;
-    }
     file_loaded_ = true;
     position_poll_.start();
     // The duration may equal the last file's, in which case no change is reported; ask
@@ -146,7 +159,7 @@ void Engine::OnPlaybackRestart() {
     if (file_loaded_)
         PollPosition();
     const int state = snapshot().state;
-    if (close_when_started_)
+    if (close_while_opening_)
         return;
     // A file without a known duration (a stream) starts playing all the same.
     if (state == kAPlayerOpening && file_loaded_)
@@ -175,9 +188,12 @@ bool EndedWithoutAnOutput(const mpv_event_end_file& end, int state) {
 }
 
 // Item 7: "0" played to the end, "1" closed, else the error.
-std::string CloseReason(const mpv_event_end_file& end, bool reached_end, bool closed_by_player) {
+std::string CloseReason(const mpv_event_end_file& end, bool reached_end, bool closed_by_player,
+                        const std::string& refusal) {
     if (closed_by_player)
         return "1";
+    if (!refusal.empty())
+        return refusal;
     if (reached_end)
         return "0";
     if (end.reason == MPV_END_FILE_REASON_ERROR)
@@ -188,15 +204,17 @@ std::string CloseReason(const mpv_event_end_file& end, bool reached_end, bool cl
 }  // namespace
 
 void Engine::OnEndFile(const mpv_event_end_file& end) {
-    // A playlist redirect is not an end: the file goes on.
-    if (end.reason == MPV_END_FILE_REASON_REDIRECT)
-        return;
     const int state = snapshot().state;
     if (state == kAPlayerClosed)
         return;
-    const bool reached_end = !closed_by_player_ && (end.reason == MPV_END_FILE_REASON_EOF ||
-                                                    EndedWithoutAnOutput(end, state));
-    const std::string reason = CloseReason(end, reached_end, closed_by_player_);
+    if (end.reason == MPV_END_FILE_REASON_REDIRECT) {
+        RefuseExpansion();
+        return;
+    }
+    const bool reached_end =
+        refusal_.empty() && !closed_by_player_ &&
+        (end.reason == MPV_END_FILE_REASON_EOF || EndedWithoutAnOutput(end, state));
+    const std::string reason = CloseReason(end, reached_end, closed_by_player_, refusal_);
     const bool at_duration = reached_end && duration_known_;
     values_.Update([&](EngineSnapshot& values) {
         values.close_reason = reason;
@@ -214,6 +232,21 @@ void Engine::OnEndFile(const mpv_event_end_file& end) {
     if (IsOpen(state))
         ChangeState(kAPlayerClosing);
     ChangeState(kAPlayerClosed);
+}
+
+// mpv found a playlist, a folder or an archive and queued its entries to play next. A
+// lesson is one file, so the open is refused as one mpv cannot read; the stop clears
+// the queue, and 0 follows as for a close while opening (the stop's reply, or the end
+// of an entry mpv started meanwhile), so mpv plays nothing once the engine is in 0.
+void Engine::RefuseExpansion() {
+    if (snapshot().state != kAPlayerOpening)
+        return;
+    if (refusal_.empty())
+        refusal_ = std::to_string(MPV_ERROR_UNKNOWN_FORMAT);
+    close_while_opening_ = true;
+    file_started_ = false;
+    file_loaded_ = false;
+    Stop();
 }
 
 }  // namespace tessal::aplayer

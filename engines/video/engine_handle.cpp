@@ -14,7 +14,12 @@ std::shared_ptr<EngineHandle> EngineHandle::Create(QWidget* parent, QRect geomet
         Engine::Create(parent, geometry, on_message, handle->values_, *handle->states_, error);
     if (!handle->engine_)
         return nullptr;
-    handle->window_ = handle->engine_->window();
+    QWidget* window = handle->engine_->window();
+    handle->window_ = window;
+    // The parent may delete the video window with itself; from then on there is no
+    // window to answer. The engine, which the handle outlives, ends the connection.
+    QObject::connect(window, &QObject::destroyed, handle->engine_.get(),
+                     [raw = handle.get()] { raw->window_ = nullptr; });
     return handle;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QThread>
+#include <algorithm>
 
 #include "engines/video/engine_registry.h"
 
@@ -57,6 +58,14 @@ std::string Utf8(const char16_t* text) {
     return text != nullptr ? QString::fromUtf16(text).toStdString() : std::string();
 }
 
+// The caller's place and size, within what a widget can hold, so that no edge of the
+// rectangle overflows an int.
+QRect Geometry(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+    constexpr std::int32_t kLimit = QWIDGETSIZE_MAX;
+    return QRect(std::clamp(x, -kLimit, kLimit), std::clamp(y, -kLimit, kLimit),
+                 std::clamp(width, 0, kLimit), std::clamp(height, 0, kLimit));
+}
+
 }  // namespace
 
 APLAYER_EXPORT APlayerHandle APlayer_Create(void* parent_window, std::int32_t x, std::int32_t y,
@@ -72,7 +81,7 @@ APLAYER_EXPORT APlayerHandle APlayer_Create(void* parent_window, std::int32_t x,
         return nullptr;
     std::string error;
     auto engine =
-        EngineHandle::Create(parent, QRect(x, y, width, height), on_message, on_state, error);
+        EngineHandle::Create(parent, Geometry(x, y, width, height), on_message, on_state, error);
     if (!engine) {
         qWarning("APlayer_Create: %s", error.c_str());
         return nullptr;
@@ -153,10 +162,7 @@ APLAYER_EXPORT std::int32_t APlayer_GetVolume(APlayerHandle player) {
 }
 
 APLAYER_EXPORT std::int32_t APlayer_SetVolume(APlayerHandle player, std::int32_t volume) {
-    return OnGuiThread(player, [&](Engine& engine) {
-        engine.SetVolume(volume);
-        return 0;
-    });
+    return OnGuiThread(player, [&](Engine& engine) { return engine.SetVolume(volume); });
 }
 
 APLAYER_EXPORT std::int32_t APlayer_IsSeeking(APlayerHandle player) {
@@ -214,7 +220,7 @@ APLAYER_EXPORT std::int32_t APlayerCaller_SetSize(APlayerHandle player, std::int
                                                   std::int32_t y, std::int32_t width,
                                                   std::int32_t height) {
     return OnGuiThread(player, [&](Engine& engine) {
-        engine.SetGeometry(QRect(x, y, width, height));
+        engine.SetGeometry(Geometry(x, y, width, height));
         return 0;
     });
 }

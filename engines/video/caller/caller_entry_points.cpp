@@ -84,7 +84,8 @@ APLAYER_EXPORT const char* APlayer_GetVersion(APlayerHandle player) {
 }
 
 APLAYER_EXPORT int32_t APlayer_SetCustomLogo(APlayerHandle player, const char* image_path) {
-    return Forward(&APlayerFunctions::APlayer_SetCustomLogo, kRefused, player, image_path);
+    // 0, no picture loaded: the answer has no refusal of its own.
+    return Forward(&APlayerFunctions::APlayer_SetCustomLogo, int32_t{0}, player, image_path);
 }
 
 APLAYER_EXPORT int32_t APlayer_GetState(APlayerHandle player) {

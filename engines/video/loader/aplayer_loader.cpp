@@ -5,6 +5,7 @@
 
 #include "common/base/trace.h"
 #include "engines/video/loader/elf_exports.h"
+#include "engines/video/loader/library_search.h"
 
 namespace tessal {
 namespace {
@@ -50,19 +51,27 @@ bool APlayerLoader::Load(const std::filesystem::path& program_folder) {
     return true;
 }
 
-// The caller loads the engine only when something plays; a missing or incomplete
-// engine must still be reported now, as one missing library. Its symbol table is read
-// from the file, so that libmpv is not mapped at start-up.
+// The caller loads the engine only when something plays; an engine that could not be
+// loaded then must still be reported now, as one missing library: one that is not a
+// library of this machine, lacks an entry point, or needs a library (libmpv above all)
+// that the dynamic loader would not find. It is read from its file, so that libmpv is
+// not mapped at start-up.
 bool APlayerLoader::EngineBesideIsComplete() const {
     const auto engine = LoadedFile(module_).parent_path() / kAPlayerEngineLibrary;
-    const auto exported = ReadExportedFunctions(engine);
-    if (!exported) {
+    const auto info = ReadElfDynamicInfo(engine);
+    if (!info) {
         Trace("not a loadable library: " + engine.string());
         return false;
     }
     for (const char* name : kAPlayerEntryPointNames) {
-        if (!exported->contains(name)) {
+        if (!info->functions.contains(name)) {
             Trace(engine.string() + " lacks " + name);
+            return false;
+        }
+    }
+    for (const auto& needed : info->needed) {
+        if (!CanFindNeededLibrary(needed, engine.parent_path(), info->search_path)) {
+            Trace(engine.string() + " needs " + needed + ", which is not installed");
             return false;
         }
     }

@@ -8,24 +8,28 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <string_view>
 
 namespace tessal {
 namespace {
 
 // The running program's own ELF types: a library of another class cannot be loaded.
 using Header = ElfW(Ehdr);
-using Section = ElfW(Shdr);
+using Segment = ElfW(Phdr);
+using Dynamic = ElfW(Dyn);
 using Symbol = ElfW(Sym);
+using Address = ElfW(Addr);
 
 // Tables larger than this are not a library's; it keeps a damaged size from making the
 // check allocate without bound.
 constexpr std::uint64_t kMaxTableBytes = 64ull << 20;
 
-// A file opened for reading, whose every read must lie within it.
+// A regular file opened for reading, whose every read must lie within it. Opened
+// without blocking: opening a pipe for reading would wait for a writer.
 class BoundedFile {
 public:
-    explicit BoundedFile(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC)) {
+    explicit BoundedFile(const char* path)
+        : fd_(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
         struct stat status {};
         if (fd_ >= 0 && ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode))
             size_ = static_cast<std::uint64_t>(status.st_size);
@@ -37,9 +41,12 @@ public:
     BoundedFile(const BoundedFile&) = delete;
     BoundedFile& operator=(const BoundedFile&) = delete;
 
+    bool Contains(std::uint64_t offset, std::uint64_t size) const {
+        return fd_ >= 0 && size <= size_ && offset <= size_ - size;
+    }
     // The `size` bytes at `offset`, all of them or nothing.
     bool Read(std::uint64_t offset, std::uint64_t size, void* out) const {
-        if (fd_ < 0 || size > size_ || offset > size_ - size)
+        if (!Contains(offset, size))
             return false;
         auto* bytes = static_cast<char*>(out);
         while (size > 0) {
@@ -53,13 +60,14 @@ public:
         return true;
     }
 
-    std::optional<std::vector<char>> ReadTable(std::uint64_t offset, std::uint64_t size) const {
-        if (size > kMaxTableBytes)
+    template <typename T>
+    std::optional<std::vector<T>> ReadArray(std::uint64_t offset, std::uint64_t count) const {
+        if (count > kMaxTableBytes / sizeof(T))
             return std::nullopt;
-        std::vector<char> bytes(static_cast<std::size_t>(size));
-        if (!Read(offset, size, bytes.data()))
+        std::vector<T> items(static_cast<std::size_t>(count));
+        if (!Read(offset, count * sizeof(T), items.data()))
             return std::nullopt;
-        return bytes;
+        return items;
     }
 
 private:
@@ -83,28 +91,161 @@ bool FitsThisProgram(const Header& library) {
     return program && library.e_type == ET_DYN &&
            library.e_ident[EI_CLASS] == program->e_ident[EI_CLASS] &&
            library.e_ident[EI_DATA] == program->e_ident[EI_DATA] &&
-           library.e_machine == program->e_machine && library.e_shentsize == sizeof(Section);
+           library.e_machine == program->e_machine;
 }
 
-std::optional<std::vector<Section>> ReadSections(const BoundedFile& file, const Header& header) {
-    std::uint64_t count = header.e_shnum;
-    // With 0xff00 sections or more, the count is kept in the first section's size.
-    if (count == 0 && header.e_shoff != 0) {
-        Section first{};
-        if (!file.Read(header.e_shoff, sizeof first, &first))
-            return std::nullopt;
-        count = first.sh_size;
+// The segments; a count of PN_XNUM (kept in a section header) is not a library's.
+std::optional<std::vector<Segment>> ReadSegments(const BoundedFile& file, const Header& header) {
+    if (header.e_phentsize != sizeof(Segment) || header.e_phnum == 0 || header.e_phnum == PN_XNUM)
+        return std::nullopt;
+    return file.ReadArray<Segment>(header.e_phoff, header.e_phnum);
+}
+
+// The loaded image, as the dynamic loader maps it: addresses that the dynamic section
+// names are found in the file through the loadable segments.
+class Image {
+public:
+    Image(const BoundedFile& file, std::vector<Segment> segments)
+        : file_(file), segments_(std::move(segments)) {}
+
+    // The file offset of `size` bytes at `address`, all within one segment's file part.
+    std::optional<std::uint64_t> Offset(Address address, std::uint64_t size) const {
+        for (const Segment& segment : segments_) {
+            if (segment.p_type != PT_LOAD || address < segment.p_vaddr)
+                continue;
+            const std::uint64_t into = address - segment.p_vaddr;
+            if (into <= segment.p_filesz && size <= segment.p_filesz - into)
+                return segment.p_offset + into;
+        }
+        return std::nullopt;
     }
-    if (count == 0 || count > kMaxTableBytes / sizeof(Section))
+    template <typename T>
+    std::optional<std::vector<T>> ReadArray(Address address, std::uint64_t count) const {
+        if (count > kMaxTableBytes / sizeof(T))
+            return std::nullopt;
+        const auto offset = Offset(address, count * sizeof(T));
+        if (!offset)
+            return std::nullopt;
+        return file_.ReadArray<T>(*offset, count);
+    }
+    const std::vector<Segment>& segments() const { return segments_; }
+
+private:
+    const BoundedFile& file_;
+    std::vector<Segment> segments_;
+};
+
+// The entries of the one PT_DYNAMIC segment, up to DT_NULL. Every loadable segment
+// must lie within the file: the loader would map a cut one and fault on using it.
+std::optional<std::vector<Dynamic>> ReadDynamicSection(const BoundedFile& file,
+                                                       const Image& image) {
+    const Segment* dynamic = nullptr;
+    bool loadable = false;
+    for (const Segment& segment : image.segments()) {
+        if (segment.p_type == PT_LOAD && !file.Contains(segment.p_offset, segment.p_filesz))
+            return std::nullopt;
+        loadable = loadable || segment.p_type == PT_LOAD;
+        if (segment.p_type == PT_DYNAMIC) {
+            if (dynamic != nullptr)
+                return std::nullopt;
+            dynamic = &segment;
+        }
+    }
+    if (!loadable || dynamic == nullptr)
         return std::nullopt;
-    std::vector<Section> sections(static_cast<std::size_t>(count));
-    if (!file.Read(header.e_shoff, count * sizeof(Section), sections.data()))
+    auto entries = file.ReadArray<Dynamic>(dynamic->p_offset, dynamic->p_filesz / sizeof(Dynamic));
+    if (!entries)
         return std::nullopt;
-    return sections;
+    for (std::size_t i = 0; i < entries->size(); ++i) {
+        if ((*entries)[i].d_tag == DT_NULL) {
+            entries->resize(i);
+            return entries;
+        }
+    }
+    return std::nullopt;
 }
 
-std::optional<std::vector<char>> ReadSection(const BoundedFile& file, const Section& section) {
-    return file.ReadTable(section.sh_offset, section.sh_size);
+// The dynamic section's values the reader follows; 0 where absent.
+struct DynamicValues {
+    Address strings = 0, string_bytes = 0, symbols = 0, symbol_size = 0;
+    Address gnu_hash = 0, hash = 0, run_path = 0, old_run_path = 0;
+    bool has_strings = false, has_symbols = false, has_run_path = false, has_old_run_path = false;
+    std::vector<Address> needed;
+};
+
+DynamicValues Collect(const std::vector<Dynamic>& entries) {
+    DynamicValues values;
+    for (const Dynamic& entry : entries) {
+        const Address value = entry.d_un.d_val;
+        switch (entry.d_tag) {
+            case DT_NEEDED:
+                values.needed.push_back(value);
+                break;
+            case DT_STRTAB:
+                values.strings = value;
+                values.has_strings = true;
+                break;
+            case DT_STRSZ:
+                values.string_bytes = value;
+                break;
+            case DT_SYMTAB:
+                values.symbols = value;
+                values.has_symbols = true;
+                break;
+            case DT_SYMENT:
+                values.symbol_size = value;
+                break;
+            case DT_GNU_HASH:
+                values.gnu_hash = value;
+                break;
+            case DT_HASH:
+                values.hash = value;
+                break;
+            case DT_RUNPATH:
+                values.run_path = value;
+                values.has_run_path = true;
+                break;
+            case DT_RPATH:
+                values.old_run_path = value;
+                values.has_old_run_path = true;
+                break;
+            default:
+                break;
+        }
+    }
+    return values;
+}
+
+// The number of symbols, which the dynamic section does not state: from the SysV hash
+// table's chain count, or from the GNU hash table's last chain.
+std::optional<std::uint64_t> CountFromHash(const Image& image, Address hash) {
+    const auto header = image.ReadArray<std::uint32_t>(hash, 2);
+    return header ? std::optional<std::uint64_t>((*header)[1]) : std::nullopt;
+}
+
+std::optional<std::uint64_t> CountFromGnuHash(const Image& image, Address hash) {
+    const auto header = image.ReadArray<std::uint32_t>(hash, 4);
+    if (!header)
+        return std::nullopt;
+    const std::uint32_t buckets = (*header)[0], first = (*header)[1], bloom_words = (*header)[2];
+    const Address bucket_table = hash + 16 + std::uint64_t{bloom_words} * sizeof(Address);
+    const auto table = image.ReadArray<std::uint32_t>(bucket_table, buckets);
+    if (!table)
+        return std::nullopt;
+    std::uint32_t last = 0;
+    for (const std::uint32_t bucket : *table)
+        last = std::max(last, bucket);
+    if (last < first)
+        return first;
+    const Address chain = bucket_table + std::uint64_t{buckets} * 4;
+    for (std::uint64_t index = last; index - first < kMaxTableBytes / sizeof(Symbol); ++index) {
+        const auto link = image.ReadArray<std::uint32_t>(chain + (index - first) * 4, 1);
+        if (!link)
+            return std::nullopt;
+        if (((*link)[0] & 1) != 0)
+            return index + 1;
+    }
+    return std::nullopt;
 }
 
 bool IsVisibleFunction(const Symbol& symbol) {
@@ -116,49 +257,96 @@ bool IsVisibleFunction(const Symbol& symbol) {
            (visibility == STV_DEFAULT || visibility == STV_PROTECTED);
 }
 
-// The names of the visible functions; a name that does not end within the string
-// table is skipped.
-std::unordered_set<std::string> FunctionNames(const std::vector<char>& symbols,
+// The text at `offset` of the string table; nothing when it does not end within it.
+std::optional<std::string> StringAt(const std::vector<char>& strings, Address offset) {
+    if (offset >= strings.size())
+        return std::nullopt;
+    const char* text = strings.data() + offset;
+    const void* end = std::memchr(text, '\0', strings.size() - offset);
+    if (end == nullptr)
+        return std::nullopt;
+    return std::string(text, static_cast<const char*>(end));
+}
+
+std::unordered_set<std::string> FunctionNames(const std::vector<Symbol>& symbols,
                                               const std::vector<char>& strings) {
     std::unordered_set<std::string> names;
-    for (std::size_t at = sizeof(Symbol); at + sizeof(Symbol) <= symbols.size();
-         at += sizeof(Symbol)) {
-        Symbol symbol{};
-        std::memcpy(&symbol, symbols.data() + at, sizeof symbol);
-        if (!IsVisibleFunction(symbol) || symbol.st_name >= strings.size())
+    for (std::size_t i = 1; i < symbols.size(); ++i) {
+        if (!IsVisibleFunction(symbols[i]))
             continue;
-        const char* name = strings.data() + symbol.st_name;
-        const void* end = std::memchr(name, '\0', strings.size() - symbol.st_name);
-        if (end != nullptr)
-            names.emplace(name, static_cast<const char*>(end));
+        if (auto name = StringAt(strings, symbols[i].st_name))
+            names.insert(std::move(*name));
     }
     return names;
 }
 
+std::vector<std::string> SplitSearchPath(std::string_view text) {
+    std::vector<std::string> folders;
+    while (!text.empty()) {
+        const auto colon = text.find(':');
+        if (colon != 0)
+            folders.emplace_back(text.substr(0, colon));
+        text = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
+    }
+    return folders;
+}
+
+std::optional<std::vector<Symbol>> ReadSymbols(const Image& image, const DynamicValues& values) {
+    if (!values.has_symbols || values.symbol_size != sizeof(Symbol))
+        return std::nullopt;
+    const auto count = values.gnu_hash != 0 ? CountFromGnuHash(image, values.gnu_hash)
+                       : values.hash != 0   ? CountFromHash(image, values.hash)
+                                            : std::nullopt;
+    if (!count)
+        return std::nullopt;
+    return image.ReadArray<Symbol>(values.symbols, *count);
+}
+
+std::optional<ElfDynamicInfo> Describe(const Image& image, const DynamicValues& values) {
+    if (!values.has_strings)
+        return std::nullopt;
+    const auto strings = image.ReadArray<char>(values.strings, values.string_bytes);
+    const auto symbols = ReadSymbols(image, values);
+    if (!strings || !symbols)
+        return std::nullopt;
+    ElfDynamicInfo info;
+    info.functions = FunctionNames(*symbols, *strings);
+    for (const Address name : values.needed) {
+        auto text = StringAt(*strings, name);
+        if (!text)
+            return std::nullopt;
+        info.needed.push_back(std::move(*text));
+    }
+    const bool runpath = values.has_run_path;
+    if (runpath || values.has_old_run_path) {
+        const auto path = StringAt(*strings, runpath ? values.run_path : values.old_run_path);
+        if (!path)
+            return std::nullopt;
+        info.search_path = SplitSearchPath(*path);
+    }
+    return info;
+}
+
 }  // namespace
 
-std::optional<std::unordered_set<std::string>> ReadExportedFunctions(
-    const std::filesystem::path& library) {
+std::optional<ElfDynamicInfo> ReadElfDynamicInfo(const std::filesystem::path& library) {
     const BoundedFile file(library.c_str());
     const auto header = ReadHeader(file);
     if (!header || !FitsThisProgram(*header))
         return std::nullopt;
-    const auto sections = ReadSections(file, *header);
-    if (!sections)
+    auto segments = ReadSegments(file, *header);
+    if (!segments)
         return std::nullopt;
-    for (const Section& section : *sections) {
-        if (section.sh_type != SHT_DYNSYM)
-            continue;
-        if (section.sh_entsize != sizeof(Symbol) || section.sh_link >= sections->size() ||
-            (*sections)[section.sh_link].sh_type != SHT_STRTAB)
-            return std::nullopt;
-        const auto symbols = ReadSection(file, section);
-        const auto strings = ReadSection(file, (*sections)[section.sh_link]);
-        if (!symbols || !strings)
-            return std::nullopt;
-        return FunctionNames(*symbols, *strings);
-    }
-    return std::nullopt;
+    const Image image(file, std::move(*segments));
+    const auto entries = ReadDynamicSection(file, image);
+    if (!entries)
+        return std::nullopt;
+    return Describe(image, Collect(*entries));
+}
+
+bool HasLoadableElfHeader(const std::filesystem::path& file) {
+    const auto header = ReadHeader(BoundedFile(file.c_str()));
+    return header && FitsThisProgram(*header);
 }
 
 }  // namespace tessal

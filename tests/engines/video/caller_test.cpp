@@ -53,6 +53,7 @@ TEST(APlayerCaller, WithoutItsEngineEveryCallAnswersAsForAnUnknownPlayer) {
     EXPECT_STREQ(f.APlayer_GetVersion(&parent), "");
     EXPECT_EQ(f.APlayer_GetWindow(&parent), nullptr);
     EXPECT_EQ(f.APlayerCaller_SetSize(&parent, 0, 0, 1, 1), -1);
+    EXPECT_EQ(f.APlayer_SetCustomLogo(&parent, "/logo.bmp"), 0) << "no picture loaded";
 }
 
 }  // namespace

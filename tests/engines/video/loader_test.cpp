@@ -4,7 +4,11 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -104,8 +108,53 @@ TEST(APlayerLoader, AMissingOrBrokenCallerShowsTheBoxOnceAndLeavesTheTableEmpty)
         EXPECT_EQ(LoadFrom(folder->path()), std::make_pair(std::size_t{1}, true)) << folder->path();
 }
 
+// The built engine with its need of libmpv renamed to one that no machine has.
+std::string NeedingAMissingLibrary(std::string engine) {
+    const std::string needed = std::string(1, '\0') + "libmpv.so.";
+    const auto at = engine.find(needed);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(engine.find(needed, at + 1), std::string::npos) << "one name to change";
+    if (at != std::string::npos)
+        engine[at + 1] = 'x';
+    return engine;
+}
+
+std::string WithoutProgramHeaders(std::string engine) {
+    ElfW(Ehdr) header{};
+    std::memcpy(&header, engine.data(), sizeof header);
+    std::fill_n(engine.begin() + static_cast<std::ptrdiff_t>(header.e_phoff),
+                header.e_phnum * sizeof(ElfW(Phdr)), '\0');
+    return engine;
+}
+
+// Cut halfway through what the dynamic loader maps (debug information and section
+// headers, which follow, are not needed to load it).
+std::string CutInsideWhatIsLoaded(std::string engine) {
+    ElfW(Ehdr) header{};
+    std::memcpy(&header, engine.data(), sizeof header);
+    std::size_t loaded_end = 0;
+    for (std::size_t i = 0; i < header.e_phnum; ++i) {
+        ElfW(Phdr) segment{};
+        std::memcpy(&segment, engine.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+        if (segment.p_type == PT_LOAD)
+            loaded_end = std::max<std::size_t>(loaded_end, segment.p_offset + segment.p_filesz);
+    }
+    engine.resize(loaded_end / 2);
+    return engine;
+}
+
+std::string WithoutSectionHeaders(std::string engine) {
+    ElfW(Ehdr) header{};
+    std::memcpy(&header, engine.data(), sizeof header);
+    header.e_shoff = 0;
+    header.e_shnum = 0;
+    header.e_shstrndx = 0;
+    std::memcpy(engine.data(), &header, sizeof header);
+    return engine;
+}
+
 // The caller alone binds fine and would fail only once something plays; the engine
-// beside it is checked at once.
+// beside it is checked at once, for all that the dynamic loader would refuse.
 TEST(APlayerLoader, AnEngineThatIsMissingOrIncompleteShowsTheBoxOnceAndLeavesTheTableEmpty) {
     const std::string engine = Bytes(TESSAL_APLAYER_ENGINE);
     const std::vector<std::pair<const char*, std::optional<std::string>>> engines = {
@@ -113,8 +162,10 @@ TEST(APlayerLoader, AnEngineThatIsMissingOrIncompleteShowsTheBoxOnceAndLeavesThe
         {"not a library", "not a library"},
         {"empty", ""},
         {"without APlayer_GetVersion", Bytes(TESSAL_APLAYER_INCOMPLETE_LIBRARY)},
-        {"cut in half", engine.substr(0, engine.size() / 2)},
+        {"cut inside what is loaded", CutInsideWhatIsLoaded(engine)},
         {"only its ELF header", engine.substr(0, 64)},
+        {"needing a library that is not installed", NeedingAMissingLibrary(engine)},
+        {"without program headers", WithoutProgramHeaders(engine)},
     };
     for (const auto& [name, bytes] : engines) {
         TempFolder folder;
@@ -125,6 +176,26 @@ TEST(APlayerLoader, AnEngineThatIsMissingOrIncompleteShowsTheBoxOnceAndLeavesThe
     Install(folder_named_like_it, std::nullopt);
     std::filesystem::create_directory(folder_named_like_it.path() / "libAPlayer.so");
     EXPECT_EQ(LoadFrom(folder_named_like_it.path()), std::make_pair(std::size_t{1}, true));
+}
+
+// Strip tools remove section headers; the dynamic loader does not need them, and
+// neither does the check.
+TEST(APlayerLoader, AnEngineWithoutSectionHeadersStillCounts) {
+    TempFolder folder;
+    Install(folder, WithoutSectionHeaders(Bytes(TESSAL_APLAYER_ENGINE)));
+    EXPECT_EQ(LoadFrom(folder.path()), std::make_pair(std::size_t{0}, false));
+}
+
+// Opening a pipe for reading waits for a writer; start-up must never wait for one.
+TEST(APlayerLoader, AnEngineThatIsAPipeIsRefusedWithoutWaiting) {
+    TempFolder folder;
+    Install(folder, std::nullopt);
+    ASSERT_EQ(::mkfifo((folder.path() / "libAPlayer.so").c_str(), 0600), 0);
+    const int status = InChild([&] {
+        ::alarm(5);  // ends a child that waits
+        return LoadFrom(folder.path()) == std::make_pair(std::size_t{1}, true) ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "-1: the check waited for a writer";
 }
 
 // TessalClient binds the engine at start-up and never plays: the check must not map

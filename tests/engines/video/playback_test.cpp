@@ -201,6 +201,52 @@ TEST_F(APlayerPlayback, AnOpenThatMpvRefusesEndsInZeroWithAnError) {
     EXPECT_TRUE(plays);
 }
 
+// A call that mpv refuses while its queue of replies is full answers -1 and changes
+// nothing; made again once the event loop ran, it does what it says.
+TEST_F(APlayerPlayback, CallsThatMpvRefusesAnswerFailureAndChangeNothing) {
+    struct Call {
+        const char* name;
+        int from_state;
+        std::function<int()> make;
+        std::function<bool()> done;
+    };
+    const std::vector<Call> calls = {
+        {"pause", 5, [&] { return E().APlayer_Pause(player_); },
+         [&] { return E().APlayer_GetState(player_) == 3; }},
+        {"play", 3, [&] { return E().APlayer_Play(player_); },
+         [&] { return E().APlayer_GetState(player_) == 5; }},
+        {"seek", 5, [&] { return E().APlayer_SetPosition(player_, 8000); },
+         [&] {
+             return E().APlayer_IsSeeking(player_) == 0 && E().APlayer_GetPosition(player_) >= 8000;
+         }},
+        {"speed", 5, [&] { return E().APlayer_SetConfigA(player_, 104, "200"); },
+         [&] { return std::string(E().APlayer_GetConfigA(player_, 104)) == "200"; }},
+        {"volume", 5, [&] { return E().APlayer_SetVolume(player_, 80); },
+         [&] { return E().APlayer_GetVolume(player_) == 80; }},
+    };
+    for (const auto& call : calls) {
+        CallbackLog::Get().Clear();
+        ASSERT_TRUE(OpenAndPlay(Media("clip_10s.mkv"))) << call.name;
+        if (call.from_state == 3) {
+            ASSERT_EQ(E().APlayer_Pause(player_), 0);
+            ASSERT_TRUE(WaitForState(3)) << call.name;
+        }
+        const auto before = CallbackLog::Get().StateSequence();
+        for (int i = 0; i < 1100; ++i)
+            E().APlayer_SetVolume(player_, 50);
+        EXPECT_EQ(call.make(), -1) << call.name << " refused by mpv";
+        RunEventsFor(300ms);
+        EXPECT_FALSE(call.done()) << call.name << " happened after all";
+        EXPECT_EQ(CallbackLog::Get().StateSequence(), before) << call.name;
+        EXPECT_EQ(call.make(), 0) << call.name << " once the queue was read";
+        EXPECT_TRUE(WaitUntil(call.done, 5s)) << call.name;
+        E().APlayer_SetConfigA(player_, 104, "100");
+        E().APlayer_SetVolume(player_, 50);
+        ASSERT_EQ(E().APlayer_Close(player_), 0);
+        ASSERT_TRUE(WaitForState(0));
+    }
+}
+
 TEST_F(APlayerPlayback, ConfigurationItemsAcceptOnlyTheirValues) {
     for (const char* rejected : {"49", "401", "abc", "", "1 00", "150x"})
         EXPECT_EQ(E().APlayer_SetConfigA(player_, 104, rejected), -1) << rejected;

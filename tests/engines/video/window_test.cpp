@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSet>
+#include <cstdlib>
+#include <limits>
 
 #include "tests/engines/video/aplayer_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -53,6 +55,39 @@ TEST_F(APlayerWindow, IsANativeChildOfTheParentAtTheGivenPlace) {
               nullptr);
     EXPECT_NE(std::string(Api().APlayer_GetVersion(player_)).find("APlayerCaller"),
               std::string::npos);
+}
+
+// Whatever place and size the caller passes, the window's rectangle stays one whose
+// edges are ints (the sanitizer build aborts on an overflow).
+TEST_F(APlayerWindow, ExtremePlacesAndSizesAreClampedToWhatAWidgetHolds) {
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const std::vector<std::array<int, 4>> requests = {
+        {kMin, kMax, -100, -100}, {kMax, kMin, kMax, kMax}, {kMax, kMax, kMax, kMax},
+        {kMin, kMin, kMin, kMin}, {-1, -1, 0, 0},
+    };
+    for (const auto& [x, y, width, height] : requests) {
+        EXPECT_EQ(Api().APlayerCaller_SetSize(player_, x, y, width, height), 0);
+        const QRect place = Window(player_)->geometry();
+        for (const int value : {place.x(), place.y(), place.width(), place.height()})
+            EXPECT_LE(std::abs(value), QWIDGETSIZE_MAX)
+                << x << " " << y << " " << width << " " << height;
+        EXPECT_GE(place.width(), 0);
+    }
+    EXPECT_EQ(Api().APlayerCaller_SetSize(player_, 2, 30, 636, 360), 0);
+    EXPECT_EQ(Window(player_)->geometry(), QRect(2, 30, 636, 360));
+}
+
+// The player's main window may go first, taking the video window with it: the engine
+// then answers no window rather than a deleted one, and still closes and goes away.
+TEST_F(APlayerWindow, NoWindowIsAnsweredOnceTheParentDeletedIt) {
+    ASSERT_NE(Window(player_), nullptr);
+    parent_.reset();
+    EXPECT_EQ(Window(player_), nullptr);
+    EXPECT_EQ(Api().APlayerCaller_SetSize(player_, 0, 0, 10, 10), 0);
+    ASSERT_TRUE(OpenAndPlay(Media("clip_2s.mkv")));
+    EXPECT_EQ(Api().APlayer_Close(player_), 0);
+    EXPECT_TRUE(WaitForState(0));
 }
 
 TEST_F(APlayerWindow, InputReachesTheMessageCallbackAsWindowsMessages) {
