@@ -33,7 +33,8 @@ if [[ ${1:-} == --stop ]]; then
 fi
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+source "$root/scripts/configure.sh"
+configure_build "$build"
 cmake --build "$build" -j"$(nproc)"
 mkdir -p "$demo"
 cmake --install "$build" --prefix "$install" >/dev/null

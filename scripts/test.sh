@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAL_WERROR=ON)
+options=()
 build=${TESSAL_BUILD_DIR:-$root/build}
 if [[ ${1:-} == --sanitize ]]; then
   shift
@@ -16,13 +16,8 @@ if [[ ${1:-} == --sanitize ]]; then
 fi
 
 bash "$root/scripts/install-deps.sh"
-# Rebuilds of unchanged sources come from ccache's store (~/.cache/ccache) when it is there,
-# also for a clone at another path: paths are hashed relative to the clone's root.
-if command -v ccache >/dev/null; then
-  options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
-fi
-cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
+source "$root/scripts/configure.sh"
+configure_build "$build" "${options[@]}"
 cmake --build "$build" -j"$jobs"
 cd "$build"
 ctest --output-on-failure -j"$jobs" "$@"

@@ -127,6 +127,10 @@ TEST_F(LoginServiceTest, ASuccessWithoutMembershipDateOrUidStartsNoReport) {
     EXPECT_EQ(Service().Login("nodate", "nodate1", 1), kLoginSuccess);
     EXPECT_EQ(session_.Snapshot().dqdate, "00000000");
     EXPECT_FALSE(reporter_->running());
+    // A success without a uid is no login: nothing is stored for the player.
+    EXPECT_EQ(Service().Login("nouid", "nouid1", 1), kUidMissing);
+    EXPECT_EQ(session_.Snapshot().account, "nodate");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "User" / "nouid"));
     std::this_thread::sleep_for(200ms);
     EXPECT_TRUE(ClientData().empty());
 }

@@ -4,6 +4,7 @@
 #include "client/shell/settings_window.h"
 
 #include <QLineEdit>
+#include <QPointer>
 
 #include "tests/client/shell/client_fixture.h"
 
@@ -82,6 +83,7 @@ TEST_F(SettingsWindowTest, ACancelledDialogIsLoggedAndCloseSavesNothing) {
 TEST_F(SettingsWindowTest, OpeningAgainRaisesTheOpenWindowAndSavingUnchangedKeepsTheRoot) {
     ASSERT_TRUE(StartClient());
     QWidget* first = OpenSettings();
+    const QPointer<QWidget> watched = first;
     first->hide();
     EXPECT_EQ(OpenSettings(), first);
     EXPECT_TRUE(first->isVisible());
@@ -89,7 +91,12 @@ TEST_F(SettingsWindowTest, OpeningAgainRaisesTheOpenWindowAndSavingUnchangedKeep
     Click(Element(5));
     EXPECT_EQ(UserSet("DownLoadFile"), root);
     EXPECT_EQ(UserSet("DownLoadChannel"), "1");
-    EXPECT_NE(OpenSettings(), nullptr);  // made anew after it closed
+    // Made anew once the closed one is gone, not the closing one handed out again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }));
+    QWidget* again = OpenSettings();
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(client_->settings_window()->window(), again);
 }
 
 TEST_F(SettingsWindowTest, AMissingLayoutOnlyLogs) {
