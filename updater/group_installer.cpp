@@ -34,11 +34,12 @@ void RenameStaged(const ItemPaths& paths) {
 
 // The download made the staged file anew, with a data file's mode. The installed file's
 // mode goes over to it, so an updated program stays runnable; a program the list adds
-// is made runnable.
+// is made runnable. Only the permission bits go over: set-user-ID and set-group-ID on
+// content just downloaded would run it as whoever owned the old file.
 void TakeInstalledMode(const ItemPaths& paths, bool program_group) {
     struct stat installed {};
     if (::stat(paths.local.c_str(), &installed) == 0 && S_ISREG(installed.st_mode)) {
-        ::chmod(paths.target.c_str(), installed.st_mode & 07777);
+        ::chmod(paths.target.c_str(), installed.st_mode & 0777);
     } else if (program_group) {
         ::chmod(paths.target.c_str(), 0755);
     }

@@ -262,6 +262,10 @@ void ClientApp::HideWindow(QWidget* window, const gui::TrayIcon* tray) {
 }
 
 void ClientApp::Shutdown() {
+    // A close that arrives while a step waits in an event loop of its own is the same end.
+    if (in_shutdown_)
+        return;
+    in_shutdown_ = true;
     // From here on no worker begins anything; a login in the middle of taking its session
     // finishes first, so the logout below carries that session.
     stop_.Raise();
@@ -274,6 +278,7 @@ void ClientApp::Shutdown() {
     if (log_)
         log_->Flush();
     QCoreApplication::quit();
+    in_shutdown_ = false;
 }
 
 std::string ClientApp::LogoutArgument() const {

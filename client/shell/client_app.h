@@ -61,7 +61,8 @@ public:
     // tray icon and starts TessalUpdata with the logout parameters.
     void Shutdown();
     bool shut_down() const { return shut_down_; }
-    const ShutdownSteps& shutdown_steps() const { return shutdown_steps_; }
+    // Where windows and workers made later register what the shutdown routine must do.
+    ShutdownSteps& shutdown_steps() { return shutdown_steps_; }
 
     LoginWindow* login_window() const { return login_window_.get(); }
     MainWindow* main_window() const { return main_window_.get(); }
@@ -104,6 +105,7 @@ private:
     QSize screen_pixels_;  // in device pixels, for the login form
     ShutdownSteps shutdown_steps_;
     bool shut_down_ = false;
+    bool in_shutdown_ = false;  // the routine is running now
 };
 
 }  // namespace tessal::client

@@ -17,7 +17,13 @@ std::string LoginService::Login(const std::string& account, const std::string& p
                          context_.screen_height,
                          context_.screen_width};
     const HttpPost post = LoginPost(context_.site, channel, LoginFormText(form));
-    const std::string raw = SendRequest(post.url, post.body, "", HttpMethod::kPost);
+    HttpTimeouts timeouts;
+    // The client's end does not wait out a login nobody will see.
+    if (context_.stop != nullptr)
+        timeouts.abandon = &context_.stop->flag();
+    const std::string raw = SendRequest(post.url, post.body, "", HttpMethod::kPost, timeouts);
+    if (context_.stop != nullptr && context_.stop->raised())
+        return {};
     if (!IsLoginReply(raw)) {
         if (context_.log != nullptr)
             context_.log->Write("loginCheck:" + raw);

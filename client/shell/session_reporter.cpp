@@ -27,6 +27,7 @@ bool SessionReporter::Start(const std::string& uid) {
     if (closed_)
         return false;
     stopping_ = false;
+    abandon_ = false;
     thread_ = std::thread([this, uid] { Run(uid); });
     return true;
 }
@@ -46,6 +47,7 @@ void SessionReporter::EndRunningReport() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        abandon_ = true;
         ending = std::move(thread_);
     }
     wake_.notify_all();
@@ -62,19 +64,19 @@ bool SessionReporter::running() const {
 
 // The IP is sent even when the lookup found none. Without a sign nothing follows.
 void SessionReporter::Run(std::string uid) {
+    HttpTimeouts timeouts = kReportTimeouts;
+    timeouts.abandon = &abandon_;
     std::string ip;
     std::string place;
-    LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(),
-                   kReportTimeouts);
+    LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(), timeouts);
     const HttpPost report = LoginReportPost(site_, uid, ip);
-    const std::string reply =
-        SendRequest(report.url, report.body, "", HttpMethod::kPost, kReportTimeouts);
+    const std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
     if (!IsSessionSign(reply))
         return;
     session_.SetSign(reply);
     while (WaitOrStop(SystemWait(kHeartbeatInterval))) {
         const HttpPost heartbeat = HeartbeatPost(site_, uid, reply);
-        SendRequest(heartbeat.url, heartbeat.body, "", HttpMethod::kPost, kReportTimeouts);
+        SendRequest(heartbeat.url, heartbeat.body, "", HttpMethod::kPost, timeouts);
     }
 }
 

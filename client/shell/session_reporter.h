@@ -4,6 +4,7 @@
 // answers with the session sign, then a heartbeat every three minutes until the client
 // ends. One worker thread; Stop ends it without waiting out a heartbeat interval.
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -39,6 +40,7 @@ private:
     std::condition_variable wake_;
     bool stopping_ = false;
     bool closed_ = false;
+    std::atomic<bool> abandon_ = false;  // stopping_ for the report's requests to poll
     std::thread thread_;
 };
 

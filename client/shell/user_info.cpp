@@ -28,9 +28,11 @@ bool WriteLoginEntries(const std::filesystem::path& file,
 }  // namespace
 
 RememberedLogin ReadRememberedLogin(const std::filesystem::path& file) {
-    // A file an earlier version left readable to everyone is closed before it is read.
+    // A file an earlier version left readable to everyone is closed before it is read;
+    // a link is left alone (its target is not this installation's to change).
     struct stat status {};
-    if (::stat(file.c_str(), &status) == 0 && (status.st_mode & 077) != 0)
+    if (::lstat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        (status.st_mode & 077) != 0)
         ::chmod(file.c_str(), kOwnerOnly);
     RememberedLogin login;
     login.remember_password = ReadProfileString(file, kLoginSection, "RemPwd", "", 10) == "1";

@@ -15,6 +15,8 @@ class StopSignal {
 public:
     void Raise();
     bool raised() const noexcept { return raised_.load(std::memory_order_acquire); }
+    // The flag itself, for code that can only poll a flag (an HTTP request's abandon).
+    const std::atomic<bool>& flag() const noexcept { return raised_; }
     // Runs `step` and answers true, or answers false without running it once raised.
     bool RunUnlessRaised(const std::function<void()>& step);
 

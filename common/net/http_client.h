@@ -3,6 +3,7 @@
 // The one blocking HTTP exchange every program has with the site: a fixed browser-like
 // header set, one connection per request, and the reply body as the bytes received.
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ enum class HttpMethod { kGet = 0, kPost = 1 };
 struct HttpTimeouts {
     long connect_ms = 10000;
     long total_ms = 60000;
+    // Looked at while the request runs (at least once a second): once true, the request
+    // ends at once as a failure (the program is ending and nobody waits for the answer).
+    const std::atomic<bool>* abandon = nullptr;
 };
 
 constexpr std::string_view HttpUserAgent() {

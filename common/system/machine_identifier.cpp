@@ -1,5 +1,7 @@
 #include "common/system/machine_identifier.h"
 
+#include <unistd.h>
+
 #include <random>
 #include <system_error>
 
@@ -44,10 +46,14 @@ std::string FallbackIdentifier(const std::filesystem::path& identity_file) {
 
 }  // namespace
 
+// A data folder the identifier cannot be kept in would give every login a new one.
 std::filesystem::path MachineIdentityFilePath(const std::filesystem::path& program_folder) {
     const std::filesystem::path data = UserDataFolder();
-    return data.empty() ? program_folder / "codecs/wm/TessalMachine.ini"
-                        : data / "TessalMachine.ini";
+    std::error_code error;
+    if (!data.empty() && (std::filesystem::create_directories(data, error), !error) &&
+        ::access(data.c_str(), W_OK | X_OK) == 0)
+        return data / "TessalMachine.ini";
+    return program_folder / "codecs/wm/TessalMachine.ini";
 }
 
 std::string MachineIdentifier(const std::filesystem::path& identity_file,

@@ -11,8 +11,8 @@
 
 namespace tessal {
 
-// UserDataFolder()/"TessalMachine.ini"; when the data folder is unknown,
-// program_folder/"codecs/wm/TessalMachine.ini".
+// UserDataFolder()/"TessalMachine.ini" (the folder made when missing); when the data
+// folder is unknown or cannot be written, program_folder/"codecs/wm/TessalMachine.ini".
 std::filesystem::path MachineIdentityFilePath(const std::filesystem::path& program_folder);
 
 // The disk serial with every blank removed. When the disk cannot be read (or gives an

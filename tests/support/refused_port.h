@@ -1,7 +1,9 @@
 #pragma once
 
-// A loopback port that refuses every connection for as long as this object lives: the
-// socket is bound but never listens, so no other test's server can take the port.
+// Loopback ports for tests of unanswered connections. RefusedPort refuses every
+// connection for as long as it lives: the socket is bound but never listens, so no other
+// test's server can take the port. SilentPort listens, so the kernel completes each
+// handshake, and never reads or answers.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,14 +16,15 @@ namespace tessal::test {
 
 class RefusedPort {
 public:
-    RefusedPort() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    explicit RefusedPort(bool listening = false)
+        : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
         auto* generic = reinterpret_cast<sockaddr*>(&address);
         if (fd_ >= 0 && ::bind(fd_, generic, length) == 0 &&
-            ::getsockname(fd_, generic, &length) == 0) {
+            (!listening || ::listen(fd_, 4) == 0) && ::getsockname(fd_, generic, &length) == 0) {
             port_ = ntohs(address.sin_port);
         }
     }
@@ -41,6 +44,11 @@ public:
 private:
     int fd_;
     int port_ = 0;
+};
+
+class SilentPort : public RefusedPort {
+public:
+    SilentPort() : RefusedPort(true) {}
 };
 
 }  // namespace tessal::test

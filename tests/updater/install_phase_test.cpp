@@ -153,13 +153,15 @@ unsigned Mode(const fs::path& file) {
 }
 
 // Both runs as the client makes them, then the programs are started: a replaced program
-// keeps its mode, a new one in "Progarm" becomes runnable, a new data file does not.
+// keeps its permission bits, a new one in "Progarm" becomes runnable, a new data file does not.
 TEST_F(InstallPhaseTest, UpdatedAndNewProgramsStartAfterBothPhases) {
     const std::string player = "#!/bin/sh\necho updated player\n";
     const std::string tool = "#!/bin/sh\necho new tool\n";
     const std::string note = "#!/bin/sh\nexit 0\n";
+    // Set-ID bits do not go over to the downloaded content; the permission bits do.
     fs::permissions(installation().Write("TessalPlayer", "#!/bin/sh\necho old player\n"),
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                        fs::perms::set_uid | fs::perms::set_gid);
     fs::permissions(installation().Write("Layout/note.xml", "old note"), fs::perms::owner_read);
     ServeList(ListXml(
         "2", {{"Progarm",

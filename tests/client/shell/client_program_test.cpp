@@ -151,6 +151,23 @@ TEST_P(ClientSignalTest, RunsTheShutdownRoutine) {
 INSTANTIATE_TEST_SUITE_P(EndOfSessionAndCtrlC, ClientSignalTest,
                          ::testing::Values(SIGTERM, SIGINT));
 
+// The end of a session during a slow login: the client abandons the request and ends by
+// itself at once, rather than when the updater it started gives up waiting and kills it.
+TEST_F(ClientProgramTest, AnEndDuringALoginDoesNotWaitForTheSite) {
+    site::FaultRule slow;
+    slow.host = "MainSite";
+    slow.path = "/pc_player/videoAPI/LOGIN.aspx";
+    slow.delay_ms = 8000;
+    installation_.site().faults().Add(slow);
+    installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
+    ClientProgram client(installation_.folder(), box_log_);
+    ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
+    ASSERT_TRUE(WaitFor([&] { return !installation_.site().requests().All().empty(); }));
+    client.Signal(SIGTERM);
+    EXPECT_EQ(client.WaitForExit(2500ms), 0) << client.errors();
+    EXPECT_TRUE(installation_.site().state().Sessions().empty());
+}
+
 // On a scaled desktop the site still learns the screen's device pixels (the offscreen
 // screen is 800 by 800 of them, 400 by 400 units at this scale), not the toolkit's units.
 TEST_F(ClientProgramTest, TheLoginSendsTheScreensDevicePixels) {

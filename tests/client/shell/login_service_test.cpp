@@ -135,6 +135,25 @@ TEST_F(LoginServiceTest, ASuccessWithoutMembershipDateOrUidStartsNoReport) {
     EXPECT_TRUE(ClientData().empty());
 }
 
+// An older UserInfo.ini readable by all is closed at start; a link's target, which may
+// lie outside the installation, is never changed.
+TEST_F(LoginServiceTest, ReadingTheRememberedLoginClosesOnlyTheInstallationsOwnFile) {
+    const auto own = folder_.Write(kUserInfoFileName, "[Login]\nAcc=demo\n");
+    const auto target = folder_.Write("elsewhere.ini", "[Login]\nAcc=vip\n");
+    const auto link = folder_.path() / "linked" / kUserInfoFileName;
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_symlink(target, link);
+    for (const auto& file : {own, target})
+        std::filesystem::permissions(file, std::filesystem::perms(0644));
+    EXPECT_EQ(ReadRememberedLogin(own).account, "demo");
+    EXPECT_EQ(ReadRememberedLogin(link).account, "vip");
+    const auto mode = [](const std::filesystem::path& file) {
+        return static_cast<unsigned>(std::filesystem::status(file).permissions());
+    };
+    EXPECT_EQ(mode(own), 0600u);
+    EXPECT_EQ(mode(target), 0644u);
+}
+
 // The client's end stops the reports for good: a login finishing later starts none.
 TEST_F(LoginServiceTest, AStoppedReporterNeverStartsAgain) {
     reporter_->Stop();

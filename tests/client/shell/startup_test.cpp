@@ -135,6 +135,12 @@ TEST_F(ClientTest, TheShutdownRoutineTakesEveryRegisteredStepInStageOrderOnce) {
     steps.Run();
     steps.Run();
     EXPECT_EQ(ran, (std::vector<std::string>{"0/2", "4/1", "4/3", "5/0"}));
+
+    // A close arriving while a step runs an event loop of its own changes nothing.
+    client_->shutdown_steps().Add(ShutdownStage::kWindows, "closed again",
+                                  [this] { client_->Shutdown(); });
+    client_->Shutdown();
+    EXPECT_EQ(started_.size(), 1U);
 }
 
 // The logout goes out with the session the client had when it began to end; a login the

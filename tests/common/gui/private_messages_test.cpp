@@ -80,6 +80,21 @@ TEST(PrivateMessagesTest, ASendOnTheGuiThreadRunsAtOnce) {
     EXPECT_EQ(handled, 1);
 }
 
+// The worker's send answered false within a bound (it would hang without the link's
+// close), and the GUI thread then finds nothing left to handle.
+void ExpectGaveUp(std::promise<bool>& sent, std::thread& worker) {
+    auto result = sent.get_future();
+    const bool answered = result.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(answered);
+    if (!answered) {
+        worker.detach();
+        return;
+    }
+    worker.join();
+    EXPECT_FALSE(result.get());
+    QApplication::processEvents();
+}
+
 // Workers hold the link, never the receiver: whether the window goes before or during
 // the send, the send returns false and the handler never runs.
 TEST(PrivateMessagesTest, ASendToAReceiverDestroyedBeforeHandlingItReturnsFalse) {
@@ -92,11 +107,7 @@ TEST(PrivateMessagesTest, ASendToAReceiverDestroyedBeforeHandlingItReturnsFalse)
             [link = receiver->link(), &sent] { sent.set_value(link->Send(kPicturePopupMessage)); });
         QThread::msleep(delay_ms);
         delete receiver;
-        auto result = sent.get_future();
-        ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-        worker.join();
-        EXPECT_FALSE(result.get());
-        QApplication::processEvents();
+        ExpectGaveUp(sent, worker);
         EXPECT_EQ(handled, 0);
     }
 }
@@ -115,11 +126,7 @@ TEST(PrivateMessagesTest, ClosingEndsAWaitingSendSoTheGuiThreadCanJoinItsWorker)
     });
     QThread::msleep(50);  // the GUI thread handles nothing meanwhile
     receiver.Close();
-    auto result = sent.get_future();
-    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    worker.join();
-    EXPECT_FALSE(result.get());
-    QApplication::processEvents();
+    ExpectGaveUp(sent, worker);
     EXPECT_EQ(handled, 0);
     OnWorker([&] {
         EXPECT_FALSE(receiver.Send(kTextPopupMessage));

@@ -70,6 +70,10 @@ TEST_F(MachineIdentifierTest, BlankSerialCountsAsUnreadableDisk) {
 TEST_F(MachineIdentifierTest, FilePathPrefersTheUserDataFolder) {
     environment_.Set("XDG_DATA_HOME", (folder_.path() / "data").string());
     EXPECT_EQ(MachineIdentityFilePath("/opt/tessal"), folder_.path() / "data/TessalMachine.ini");
+    // A data folder that cannot be made (its parent is a file) cannot keep the identifier.
+    const auto file = folder_.Write("a-file", "x");
+    environment_.Set("XDG_DATA_HOME", (file / "share").string());
+    EXPECT_EQ(MachineIdentityFilePath("/opt/tessal"), "/opt/tessal/codecs/wm/TessalMachine.ini");
     environment_.Unset("XDG_DATA_HOME");
     environment_.Unset("HOME");
     EXPECT_EQ(MachineIdentityFilePath("/opt/tessal"), "/opt/tessal/codecs/wm/TessalMachine.ini");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/engines/video/aplayer_fixture.h"
+#include "tests/support/refused_port.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal::aplayer::test {
@@ -23,29 +24,6 @@ const APlayerFunctions& E() {
 }
 
 using APlayerOpening = EngineTest;
-
-// A loopback server that completes the handshake (the kernel does) and never answers.
-class SilentServer {
-public:
-    SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* generic = reinterpret_cast<sockaddr*>(&address);
-        if (::bind(socket_, generic, length) == 0 && ::listen(socket_, 4) == 0 &&
-            ::getsockname(socket_, generic, &length) == 0)
-            url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/lesson.mkv";
-    }
-    ~SilentServer() { ::close(socket_); }
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-    const std::string& url() const { return url_; }
-
-private:
-    int socket_;
-    std::string url_;
-};
 
 // Closes made at every moment of an open, from at once to just before 4: each ends in
 // 0 alone, including one that lands after mpv loaded the file but before it told the
@@ -82,9 +60,9 @@ TEST_F(APlayerOpening, ACloseEndsAStalledOpenPromptly) {
     TempFolder folder;
     const auto pipe = folder.path() / "lesson.mkv";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    SilentServer server;
-    ASSERT_FALSE(server.url().empty());
-    for (const std::string& path : {server.url(), pipe.string()}) {
+    tessal::test::SilentPort server;
+    ASSERT_NE(server.port(), 0);
+    for (const std::string& path : {server.Url("/lesson.mkv"), pipe.string()}) {
         CallbackLog::Get().Clear();
         ASSERT_EQ(E().APlayer_OpenA(player_, path.c_str()), 0) << path;
         RunEventsFor(500ms);

@@ -132,6 +132,7 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::filesy
 }
 
 TestInstallation::TestInstallation(site::SiteOptions options) {
+    ::setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
     options.base_port = 0;
     site_ = std::make_unique<site::ReferenceSite>(options);
     if (!site_->Start(error_))

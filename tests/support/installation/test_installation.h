@@ -58,6 +58,9 @@ public:
 
 private:
     TempFolder folder_;
+    // The installation's own desktop session: its programs' locks (the account held by a
+    // login, INI writes) never meet those of another test running at the same time.
+    TempFolder runtime_;
     std::unique_ptr<site::ReferenceSite> site_;
     std::string error_;
 };
