@@ -1,16 +1,20 @@
 #include "common/gui/element_events.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QKeyEvent>
+#include <QAbstractSlider>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimerEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
+#include "common/base/trace.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/virtual_keys.h"
 
@@ -19,15 +23,50 @@ namespace {
 
 constexpr const char* kFilterName = "tessalElementEvents";
 
+// Every element code the layer raises; binding any other is refused.
+bool IsRaisedElementCode(int code) {
+    switch (code) {
+        case kEventPaint:
+        case kEventMouseMove:
+        case kEventMouseStay:
+        case kEventMouseLeave:
+        case kEventMouseWheel:
+        case kEventLeftButtonDown:
+        case kEventLeftButtonUp:
+        case kEventRightButtonDown:
+        case kEventRightButtonUp:
+        case kEventLeftDoubleClick:
+        case kEventTimer:
+        case kEventSetFocus:
+        case kEventKillFocus:
+        case kEventDestroy:
+        case kEventButtonClick:
+        case kEventSize:
+        case kEventKeyDown:
+        case kEventKeyUp:
+        case kEventChar:
+        case kEventSliderChange:
+        case kEventTreeTemplateChoose:
+        case kEventTreeTemplateCreated:
+        case kEventTreeSelect:
+        case kEventEditChange:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The handlers of one element, and the translation of Qt's events and signals to codes.
 class ElementEventFilter : public QObject {
 public:
     explicit ElementEventFilter(QWidget* element) : QObject(element), element_(element) {
         element->installEventFilter(this);
     }
+    // The element is being destroyed (it deletes its children first): the last event.
+    ~ElementEventFilter() override { Run(kEventDestroy); }
 
     void Add(int code, EventHandler handler) {
-        if (code == kEventButtonClick || code == kEventEditChange)
+        if (code == kEventButtonClick || code == kEventEditChange || code == kEventSliderChange)
             ConnectSignal(code);
         handlers_.emplace_back(code, std::move(handler));
     }
@@ -47,8 +86,23 @@ public:
     }
 
     bool Run(int code, QPoint point = {}, int key = 0) {
-        EventArgs args{code, point, key, false};
+        EventArgs args{code, point, key};
         return Run(args);
+    }
+
+    void StartTimer(int id, int period_ms) {
+        StopTimer(id);
+        timers_[startTimer(period_ms)] = id;
+    }
+
+    void StopTimer(int id) {
+        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+            if (it->second == id) {
+                killTimer(it->first);
+                timers_.erase(it);
+                return;
+            }
+        }
     }
 
 protected:
@@ -56,6 +110,8 @@ protected:
         if (watched != element_)
             return false;
         switch (event->type()) {
+            case QEvent::Paint:
+                return Paint();
             case QEvent::Enter:
                 return Run(kEventMouseStay);
             case QEvent::Leave:
@@ -69,13 +125,29 @@ protected:
                 return Release(event);
             case QEvent::MouseButtonDblClick:
                 return Run(kEventLeftDoubleClick, MousePoint(event));
+            case QEvent::Wheel: {
+                auto* wheel = static_cast<QWheelEvent*>(event);
+                return Run(kEventMouseWheel, wheel->position().toPoint(), wheel->angleDelta().y());
+            }
             case QEvent::KeyPress:
                 return KeyPress(static_cast<QKeyEvent*>(event));
             case QEvent::KeyRelease:
                 return Run(kEventKeyUp, {}, VirtualKeyOf(static_cast<QKeyEvent*>(event)->key()));
+            case QEvent::FocusIn:
+                return Run(kEventSetFocus);
+            case QEvent::FocusOut:
+                return Run(kEventKillFocus);
+            case QEvent::Resize:
+                return Run(kEventSize, QPoint(element_->width(), element_->height()));
             default:
                 return false;
         }
+    }
+
+    void timerEvent(QTimerEvent* event) override {
+        const auto found = timers_.find(event->timerId());
+        if (found != timers_.end())
+            Run(kEventTimer, {}, found->second);
     }
 
 private:
@@ -84,6 +156,22 @@ private:
     }
     static bool IsRight(QEvent* event) {
         return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+    }
+
+    // Handlers draw first; one that marks the event handled replaces the element's own
+    // painting.
+    bool Paint() {
+        if (!Has(kEventPaint))
+            return false;
+        QPainter painter(element_);
+        EventArgs args{kEventPaint};
+        args.painter = &painter;
+        return Run(args);
+    }
+
+    bool Has(int code) const {
+        return std::any_of(handlers_.begin(), handlers_.end(),
+                           [code](const auto& entry) { return entry.first == code; });
     }
 
     // Elements that are not buttons click on a left release inside them.
@@ -117,6 +205,19 @@ private:
             }
             return;
         }
+        if (code == kEventSliderChange) {
+            auto* slider = qobject_cast<QAbstractSlider*>(element_);
+            if (slider != nullptr && !slider_signal_) {
+                slider_signal_ = true;
+                connect(slider, &QAbstractSlider::valueChanged, this,
+                        [this](int position) { Run(kEventSliderChange, {}, position); });
+            }
+            return;
+        }
+        ConnectEditSignal();
+    }
+
+    void ConnectEditSignal() {
         if (edit_signal_)
             return;
         edit_signal_ = true;
@@ -131,8 +232,10 @@ private:
 
     QWidget* element_;
     std::vector<std::pair<int, EventHandler>> handlers_;
+    std::map<int, int> timers_;  // Qt's timer id to the element's
     bool button_signal_ = false;
     bool edit_signal_ = false;
+    bool slider_signal_ = false;
 };
 
 ElementEventFilter* FilterOf(QWidget* element, bool create) {
@@ -148,44 +251,16 @@ ElementEventFilter* FilterOf(QWidget* element, bool create) {
     return filter;
 }
 
-// Key presses go to the focused element and climb to the window; the window's handler
-// sees each press once, wherever in the window it was typed. A press seen again on an
-// ancestor of the element that last had it is that press climbing, not a new one.
-class WindowKeyFilter : public QObject {
-public:
-    WindowKeyFilter(QWidget* window, std::function<void(int)> handler)
-        : QObject(window), window_(window), handler_(std::move(handler)) {
-        qApp->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-            return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() != window_)
-            return false;
-        const bool climbing = event == last_event_ && last_receiver_ && widget != last_receiver_ &&
-                              widget->isAncestorOf(last_receiver_);
-        last_event_ = event;
-        last_receiver_ = widget;
-        if (!climbing)
-            handler_(VirtualKeyOf(static_cast<QKeyEvent*>(event)->key()));
-        return false;
-    }
-
-private:
-    QWidget* window_;
-    std::function<void(int)> handler_;
-    const QEvent* last_event_ = nullptr;
-    QPointer<QWidget> last_receiver_;
-};
-
 }  // namespace
 
-void RegisterEvent(QWidget* element, int code, EventHandler handler) {
-    if (ElementEventFilter* filter = FilterOf(element, true))
-        filter->Add(code, std::move(handler));
+bool RegisterEvent(QWidget* element, int code, EventHandler handler) {
+    if (element == nullptr || !IsRaisedElementCode(code)) {
+        Trace("event " + std::to_string(code) +
+              " refused: " + (element == nullptr ? "no element" : "never raised"));
+        return false;
+    }
+    FilterOf(element, true)->Add(code, std::move(handler));
+    return true;
 }
 
 void RemoveEvents(QWidget* element, int code) {
@@ -194,8 +269,13 @@ void RemoveEvents(QWidget* element, int code) {
 }
 
 void SendEvent(QWidget* element, int code) {
-    if (ElementEventFilter* filter = FilterOf(element, false))
-        filter->Run(code);
+    EventArgs args{code};
+    SendEvent(element, args);
+}
+
+bool SendEvent(QWidget* element, EventArgs& args) {
+    ElementEventFilter* filter = FilterOf(element, false);
+    return filter != nullptr && filter->Run(args);
 }
 
 void PostEvent(QWidget* element, int code) {
@@ -204,9 +284,14 @@ void PostEvent(QWidget* element, int code) {
         Qt::QueuedConnection);
 }
 
-void RegisterWindowKeyDown(QWidget* window, std::function<void(int key)> handler) {
-    if (window != nullptr)
-        new WindowKeyFilter(window, std::move(handler));
+void SetElementTimer(QWidget* element, int id, int period_ms) {
+    if (ElementEventFilter* filter = FilterOf(element, true))
+        filter->StartTimer(id, period_ms);
+}
+
+void KillElementTimer(QWidget* element, int id) {
+    if (ElementEventFilter* filter = FilterOf(element, false))
+        filter->StopTimer(id);
 }
 
 }  // namespace tessal::gui

@@ -8,8 +8,10 @@
 #include <QTreeView>
 #include <QVariantMap>
 
+#include "common/gui/element_events.h"
 #include "common/gui/elements.h"
 #include "common/gui/layout_loader.h"
+#include "common/gui/toolkit_codes.h"
 
 namespace tessal::gui {
 namespace {
@@ -69,6 +71,11 @@ TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
                         heights->Changed(index);
                 }
                 ScheduleRefresh();
+                if (!now.indexes().isEmpty()) {
+                    EventArgs selected{kEventTreeSelect};
+                    selected.key = IdOf(now.indexes().front());
+                    SendEvent(view_, selected);
+                }
             });
 }
 
@@ -199,9 +206,11 @@ void TemplateTree::ScheduleRefresh() {
 }
 
 QString TemplateTree::TemplateFor(int item) const {
-    const QString chosen = choose_template ? choose_template(item) : QString();
-    if (!chosen.isEmpty())
-        return chosen;
+    EventArgs choose{kEventTreeTemplateChoose};
+    choose.key = item;
+    SendEvent(view_, choose);
+    if (!choose.text.isEmpty())
+        return choose.text;
     return Selected() == item && !selected_template_.isEmpty() ? selected_template_
                                                                : item_template_;
 }
@@ -252,8 +261,10 @@ QWidget* TemplateTree::BuildRow(int item, const QString& template_path) {
                         : Selected() == item ? selected_height_
                                              : normal_height_);
     FillRow(item, row);
-    if (template_created)
-        template_created(item, row);
+    EventArgs created{kEventTreeTemplateCreated};
+    created.key = item;
+    created.object = row;
+    SendEvent(view_, created);
     return row;
 }
 

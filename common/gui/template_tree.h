@@ -3,8 +3,11 @@
 // A tree whose rows are drawn from item templates (layout files whose objects name the
 // column they show in their `column` property). Row widgets exist only for the rows in
 // view: scrolling, expanding or selecting builds the rows that come into view and drops
-// the others, so that a long catalogue stays fast. Two hooks let the window choose a
-// row's template and finish the objects a template made.
+// the others, so that a long catalogue stays fast. The tree raises its events on the
+// view element: kEventTreeTemplateChoose when a row comes into view (a handler may name
+// another template in `text`), kEventTreeTemplateCreated once a row's objects were made
+// and filled (the row in `object`), kEventTreeSelect when an item becomes selected; the
+// item is in `key`.
 
 #include <QHash>
 #include <QObject>
@@ -52,12 +55,6 @@ public:
     void Select(int item);
     int Selected() const;
     int HitTest(QPoint viewport_point) const;
-
-    // The template path of a row; empty for the usual item template. Runs when a row
-    // comes into view (the system's "template chosen" moment).
-    std::function<QString(int item)> choose_template;
-    // After a row's objects were made and filled ("template objects created").
-    std::function<void(int item, QWidget* row)> template_created;
 
     // The rows built now: at most those in view.
     int BuiltRows() const { return static_cast<int>(built_.size()); }

@@ -8,9 +8,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
 #include <vector>
 
 #include "common/gui/toolkit_codes.h"
@@ -132,6 +136,111 @@ TEST(ElementEventsTest, TheWindowSeesEachKeyDownOnceWhereverItWasTyped) {
     QTest::keyClick(password, Qt::Key_A);
     QTest::keyClick(&other, Qt::Key_Return);  // another window's key
     EXPECT_EQ(keys, (std::vector<int>{kKeyEnter, 'A'}));
+}
+
+// Each code the windows bind comes from a real event of the element, with its arguments.
+TEST(ElementEventsTest, EveryBoundCodeComesFromARealEvent) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* view = new QLineEdit;
+    auto* slider = new QSlider(Qt::Horizontal);
+    layout->addWidget(view);
+    layout->addWidget(slider);
+    window.show();
+    std::vector<std::pair<int, int>> seen;  // code, key
+    QPoint size;
+    for (const int code : {kEventPaint, kEventMouseWheel, kEventTimer, kEventSetFocus,
+                           kEventKillFocus, kEventSize, kEventDestroy}) {
+        EXPECT_TRUE(RegisterEvent(view, code, [&, code](EventArgs& args) {
+            EXPECT_EQ(args.painter != nullptr, code == kEventPaint);
+            if (code == kEventSize)
+                size = args.point;
+            if (code != kEventPaint && code != kEventSize)
+                seen.emplace_back(code, args.key);
+        }));
+    }
+    EXPECT_TRUE(RegisterEvent(slider, kEventSliderChange, [&](EventArgs& args) {
+        seen.emplace_back(kEventSliderChange, args.key);
+    }));
+    const auto saw = [&](int code, int key) {
+        return std::find(seen.begin(), seen.end(), std::pair{code, key}) != seen.end();
+    };
+
+    QFocusEvent focus_in(QEvent::FocusIn);
+    QFocusEvent focus_out(QEvent::FocusOut);
+    QApplication::sendEvent(view, &focus_in);
+    QApplication::sendEvent(view, &focus_out);
+    QWheelEvent wheel(QPointF(4, 4), view->mapToGlobal(QPointF(4, 4)), {}, QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    slider->setValue(42);
+    view->resize(150, 30);
+    SetElementTimer(view, 7, 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saw(kEventTimer, 7); }));
+    KillElementTimer(view, 7);
+    EXPECT_TRUE(saw(kEventSetFocus, 0));
+    EXPECT_TRUE(saw(kEventKillFocus, 0));
+    EXPECT_TRUE(saw(kEventMouseWheel, -120));
+    EXPECT_TRUE(saw(kEventSliderChange, 42));
+    EXPECT_EQ(size, QPoint(150, 30));
+    const auto timers = std::count(seen.begin(), seen.end(), std::pair{int(kEventTimer), 7});
+    QTest::qWait(60);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), std::pair{int(kEventTimer), 7}), timers);
+    delete view;
+    EXPECT_TRUE(saw(kEventDestroy, 0));
+}
+
+// A paint handler draws before the element; marking the event handled replaces the
+// element's own painting.
+class BluePanel : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::blue); }
+};
+
+TEST(ElementEventsTest, APaintHandlerDrawsAndCanReplaceTheElementsOwnPainting) {
+    for (const bool replace : {false, true}) {
+        BluePanel panel;
+        panel.resize(40, 20);
+        RegisterEvent(&panel, kEventPaint, [replace](EventArgs& args) {
+            args.painter->fillRect(QRect(0, 0, 10, 10), Qt::red);
+            args.handled = replace;
+        });
+        const QImage shot = panel.grab().toImage();
+        EXPECT_EQ(shot.pixelColor(2, 2), replace ? QColor(Qt::red) : QColor(Qt::blue)) << replace;
+    }
+}
+
+// Binding a code the layer never raises is refused, so no handler waits for nothing.
+TEST(ElementEventsTest, CodesThatAreNeverRaisedAreRefused) {
+    QWidget element;
+    const EventHandler nothing = [](EventArgs&) {};
+    for (const int code : {0, 1, 3, 7, 15, 35, 62, 120, 127, 1000})
+        EXPECT_FALSE(RegisterEvent(&element, code, nothing)) << code;
+    EXPECT_FALSE(RegisterEvent(nullptr, kEventButtonClick, nothing));
+    EXPECT_FALSE(RegisterWindowEvent(&element, kWindowKeyDown, nothing));  // has its own call
+    EXPECT_FALSE(RegisterWindowEvent(&element, 0x7002, nothing));
+}
+
+// WM_SIZE comes with every size change and when sent; WM_TIMER carries its timer's id.
+TEST(ElementEventsTest, TheWindowsSizeAndTimerEventsCome) {
+    QWidget window;
+    window.show();
+    std::vector<std::pair<int, int>> seen;
+    for (const int code : {kWindowSize, kWindowTimer}) {
+        EXPECT_TRUE(RegisterWindowEvent(&window, code, [&](EventArgs& args) {
+            seen.emplace_back(args.code, args.code == kWindowSize ? args.point.x() : args.key);
+        }));
+    }
+    seen.clear();
+    window.resize(321, 200);
+    SendWindowEvent(&window, kWindowSize);
+    SetWindowTimer(&window, 1, 10);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !seen.empty() && seen.back().first == kWindowTimer; }));
+    KillWindowTimer(&window, 1);
+    EXPECT_EQ(seen[0], (std::pair{int(kWindowSize), 321}));
+    EXPECT_EQ(seen[1], (std::pair{int(kWindowSize), 321}));
+    EXPECT_EQ(seen.back(), (std::pair{int(kWindowTimer), 1}));
 }
 
 TEST(VirtualKeysTest, QtKeysMapToTheSystemsKeyCodes) {

@@ -10,7 +10,10 @@
 #include <QScrollBar>
 #include <QTreeView>
 #include <set>
+#include <vector>
 
+#include "common/gui/element_events.h"
+#include "common/gui/toolkit_codes.h"
 #include "tests/support/temp_folder.h"
 
 namespace tessal::gui {
@@ -62,10 +65,10 @@ protected:
 TEST_F(TemplateTreeTest, OnlyTheRowsInViewAreBuiltAndScrollingMovesThem) {
     const auto items = AddCourses(kRootItem, 1000);
     std::set<int> finished;
-    tree_->template_created = [&](int item, QWidget* row) {
-        EXPECT_NE(row, nullptr);
-        finished.insert(item);
-    };
+    RegisterEvent(&view_, kEventTreeTemplateCreated, [&](EventArgs& args) {
+        EXPECT_NE(args.object, nullptr);
+        finished.insert(args.key);
+    });
     tree_->RefreshNow();
     const int in_view = view_.viewport()->height() / 30 + 1;
     EXPECT_LE(tree_->BuiltRows(), in_view);
@@ -87,9 +90,10 @@ TEST_F(TemplateTreeTest, GroupsChooseTheirTemplateAndChildrenAreBuiltOnlyWhenExp
     const int group = tree_->InsertItem(kRootItem);
     tree_->SetText(group, "name2", "编程开发[3门课程]");
     const auto courses = AddCourses(group, 3);
-    tree_->choose_template = [&](int item) {
-        return tree_->FirstChild(item) != kNoItem ? group_template : QString();
-    };
+    RegisterEvent(&view_, kEventTreeTemplateChoose, [&](EventArgs& args) {
+        if (tree_->FirstChild(args.key) != kNoItem)
+            args.text = group_template;
+    });
     tree_->RefreshNow();
     EXPECT_EQ(tree_->RowWidget(group)->objectName(), "group");
     EXPECT_EQ(Title(group), "编程开发[3门课程]");
@@ -114,6 +118,8 @@ TEST_F(TemplateTreeTest, GroupsChooseTheirTemplateAndChildrenAreBuiltOnlyWhenExp
 
 TEST_F(TemplateTreeTest, TheSelectedRowUsesItsOwnTemplateAndHeight) {
     const auto items = AddCourses(kRootItem, 5);
+    std::vector<int> selected;
+    RegisterEvent(&view_, kEventTreeSelect, [&](EventArgs& args) { selected.push_back(args.key); });
     tree_->RefreshNow();
     tree_->Select(items[1]);
     tree_->RefreshNow();
@@ -128,6 +134,7 @@ TEST_F(TemplateTreeTest, TheSelectedRowUsesItsOwnTemplateAndHeight) {
     tree_->RefreshNow();
     EXPECT_EQ(tree_->RowWidget(items[1])->objectName(), "item");
     EXPECT_EQ(tree_->RowWidget(items[2])->objectName(), "selected");
+    EXPECT_EQ(selected, (std::vector<int>{items[1], items[2]}));
 }
 
 TEST_F(TemplateTreeTest, CellsChangedLaterReachABuiltRowAtOnce) {
