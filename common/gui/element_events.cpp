@@ -1,6 +1,7 @@
 #include "common/gui/element_events.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAbstractSlider>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QTimerEvent>
+#include <QTreeView>
 #include <QWheelEvent>
 #include <algorithm>
 #include <map>
@@ -22,6 +24,26 @@ namespace tessal::gui {
 namespace {
 
 constexpr const char* kFilterName = "tessalElementEvents";
+
+bool IsRaisedElementCode(int code);
+
+// Codes only some kinds of element raise: a slider's position, the tree's events; a
+// scroll area paints and turns its wheel in its viewport, not on itself.
+bool RaisesOn(const QWidget* element, int code) {
+    switch (code) {
+        case kEventSliderChange:
+            return qobject_cast<const QAbstractSlider*>(element) != nullptr;
+        case kEventTreeTemplateChoose:
+        case kEventTreeTemplateCreated:
+        case kEventTreeSelect:
+            return qobject_cast<const QTreeView*>(element) != nullptr;
+        case kEventPaint:
+        case kEventMouseWheel:
+            return qobject_cast<const QAbstractScrollArea*>(element) == nullptr;
+        default:
+            return IsRaisedElementCode(code);
+    }
+}
 
 // Every element code the layer raises; binding any other is refused.
 bool IsRaisedElementCode(int code) {
@@ -76,11 +98,15 @@ public:
     }
 
     bool Run(EventArgs& args) {
-        // A handler may bind or remove handlers: run a copy.
+        // A handler may bind or remove handlers: run a copy. One may delete the element
+        // (and this filter with it): nothing runs for it after that.
         const auto handlers = handlers_;
+        const QPointer<QObject> alive(this);
         for (const auto& [code, handler] : handlers) {
             if (code == args.code)
                 handler(args);
+            if (alive.isNull())
+                break;
         }
         return args.handled;
     }
@@ -126,8 +152,10 @@ protected:
             case QEvent::MouseButtonDblClick:
                 return Run(kEventLeftDoubleClick, MousePoint(event));
             case QEvent::Wheel: {
+                // The system's wheel turns up and down only.
                 auto* wheel = static_cast<QWheelEvent*>(event);
-                return Run(kEventMouseWheel, wheel->position().toPoint(), wheel->angleDelta().y());
+                const int turn = wheel->angleDelta().y();
+                return turn != 0 && Run(kEventMouseWheel, wheel->position().toPoint(), turn);
             }
             case QEvent::KeyPress:
                 return KeyPress(static_cast<QKeyEvent*>(event));
@@ -254,9 +282,11 @@ ElementEventFilter* FilterOf(QWidget* element, bool create) {
 }  // namespace
 
 bool RegisterEvent(QWidget* element, int code, EventHandler handler) {
-    if (element == nullptr || !IsRaisedElementCode(code)) {
-        Trace("event " + std::to_string(code) +
-              " refused: " + (element == nullptr ? "no element" : "never raised"));
+    if (element == nullptr || !handler || !RaisesOn(element, code)) {
+        Trace("event " + std::to_string(code) + " refused: " +
+              (element == nullptr ? "no element"
+               : !handler         ? "no handler"
+                                  : "never raised on this element"));
         return false;
     }
     FilterOf(element, true)->Add(code, std::move(handler));
@@ -273,7 +303,13 @@ void SendEvent(QWidget* element, int code) {
     SendEvent(element, args);
 }
 
+// Paint handlers need the element's painter: a sent paint is a request to repaint.
 bool SendEvent(QWidget* element, EventArgs& args) {
+    if (args.code == kEventPaint && args.painter == nullptr) {
+        if (element != nullptr)
+            element->update();
+        return false;
+    }
     ElementEventFilter* filter = FilterOf(element, false);
     return filter != nullptr && filter->Run(args);
 }

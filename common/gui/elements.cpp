@@ -8,13 +8,20 @@
 
 namespace tessal::gui {
 
+// A walk of its own rather than findChildren: while a window is being destroyed (a
+// destroy handler may look elements up then), its list of children has empty places
+// where children were already deleted.
 QWidget* FindElement(const QWidget* window, int id) {
     if (window == nullptr)
         return nullptr;
-    const auto children = window->findChildren<QWidget*>();
-    for (QWidget* child : children) {
-        if (ElementId(child) == id)
-            return child;
+    for (QObject* child : window->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget == nullptr)
+            continue;
+        if (ElementId(widget) == id)
+            return widget;
+        if (QWidget* found = FindElement(widget, id))
+            return found;
     }
     return nullptr;
 }

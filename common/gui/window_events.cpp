@@ -121,9 +121,11 @@ void RegisterWindowKeyDown(QWidget* window, std::function<void(int key)> handler
 }
 
 bool RegisterWindowEvent(QWidget* window, int code, EventHandler handler) {
-    if (window == nullptr || (code != kWindowSize && code != kWindowTimer)) {
-        Trace("window event " + std::to_string(code) +
-              " refused: " + (window == nullptr ? "no window" : "never raised"));
+    if (window == nullptr || !handler || (code != kWindowSize && code != kWindowTimer)) {
+        Trace("window event " + std::to_string(code) + " refused: " +
+              (window == nullptr ? "no window"
+               : !handler        ? "no handler"
+                                 : "never raised"));
         return false;
     }
     WindowFilterOf(window, true)->Add(code, std::move(handler));

@@ -9,14 +9,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTextEdit>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
+#include "common/gui/elements.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/virtual_keys.h"
 
@@ -210,6 +215,45 @@ TEST(ElementEventsTest, APaintHandlerDrawsAndCanReplaceTheElementsOwnPainting) {
     }
 }
 
+// Destroy comes while the window is torn down and may look its elements up; a handler
+// that deletes its element ends the run; a sent paint only asks for a repaint; a sideways
+// wheel is no turn.
+TEST(ElementEventsTest, HandlersSurviveTheirElementsEnd) {
+    auto* window = new QWidget;
+    auto* first = new QLabel(window);
+    auto* second = new QLabel(window);
+    first->setProperty("id", 1);
+    second->setProperty("id", 2);
+    int found = 0;
+    for (QWidget* element : {first, second}) {
+        RegisterEvent(element, kEventDestroy, [&, window](EventArgs&) {
+            found += FindElement(window, 1) != nullptr ? 1 : 0;
+            found += FindElement(window, 2) != nullptr ? 1 : 0;
+        });
+    }
+    delete window;
+    EXPECT_EQ(found, 1);  // the second sees the first gone and itself being destroyed
+
+    auto* doomed = new QWidget;
+    int after_deletion = 0;
+    int painted = 0;
+    int turns = 0;
+    QPointer<QWidget> gone = doomed;
+    RegisterEvent(doomed, kEventTimer, [&](EventArgs&) { delete doomed; });
+    RegisterEvent(doomed, kEventTimer, [&](EventArgs&) { ++after_deletion; });
+    RegisterEvent(doomed, kEventPaint, [&](EventArgs& args) { painted += args.painter ? 1 : 100; });
+    RegisterEvent(doomed, kEventMouseWheel, [&](EventArgs&) { ++turns; });
+    SendEvent(doomed, kEventPaint);
+    EXPECT_EQ(painted, 0);
+    QWheelEvent sideways(QPointF(1, 1), QPointF(1, 1), {}, QPoint(120, 0), Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(doomed, &sideways);
+    EXPECT_EQ(turns, 0);
+    SetElementTimer(doomed, 3, 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }));
+    EXPECT_EQ(after_deletion, 0);
+}
+
 // Binding a code the layer never raises is refused, so no handler waits for nothing.
 TEST(ElementEventsTest, CodesThatAreNeverRaisedAreRefused) {
     QWidget element;
@@ -217,6 +261,23 @@ TEST(ElementEventsTest, CodesThatAreNeverRaisedAreRefused) {
     for (const int code : {0, 1, 3, 7, 15, 35, 62, 120, 127, 1000})
         EXPECT_FALSE(RegisterEvent(&element, code, nothing)) << code;
     EXPECT_FALSE(RegisterEvent(nullptr, kEventButtonClick, nothing));
+    EXPECT_FALSE(RegisterEvent(&element, kEventButtonClick, nullptr));
+    // Codes only some elements raise.
+    QLabel label;
+    QSlider slider;
+    QTreeView tree;
+    QTextEdit text;
+    const std::tuple<QWidget*, int, bool> kinds[] = {{&label, kEventSliderChange, false},
+                                                     {&slider, kEventSliderChange, true},
+                                                     {&label, kEventTreeSelect, false},
+                                                     {&tree, kEventTreeSelect, true},
+                                                     {&label, kEventTreeTemplateChoose, false},
+                                                     {&tree, kEventTreeTemplateCreated, true},
+                                                     {&text, kEventPaint, false},
+                                                     {&text, kEventMouseWheel, false},
+                                                     {&label, kEventPaint, true}};
+    for (const auto& [widget, code, accepted] : kinds)
+        EXPECT_EQ(RegisterEvent(widget, code, nothing), accepted) << code;
     EXPECT_FALSE(RegisterWindowEvent(&element, kWindowKeyDown, nothing));  // has its own call
     EXPECT_FALSE(RegisterWindowEvent(&element, 0x7002, nothing));
 }
