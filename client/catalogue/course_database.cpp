@@ -12,7 +12,7 @@ bool CourseDatabase::Open(const std::filesystem::path& file, std::string& error)
     Close();
     sqlite3* connection = nullptr;
     const int opened = sqlite3_open_v2(file.c_str(), &connection,
-                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
     // A file that is not a database opens fine; the first read tells.
     if (opened == SQLITE_OK && sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master",
                                             nullptr, nullptr, nullptr) == SQLITE_OK) {

@@ -1,7 +1,10 @@
 #pragma once
 
 // The one connection to the course catalogue "./codecs/Course.dll" (an SQLite database
-// the client only reads), opened at start-up and closed by the shutdown routine.
+// the client only reads), opened at start-up and closed by the shutdown routine. It is
+// serialised by SQLite itself (full mutex): the GUI thread and the course-picture
+// thread read through it at the same time, each query short, so one connection with
+// SQLite's lock is simpler than one per thread and costs nothing measurable.
 
 #include <filesystem>
 #include <string>

@@ -1,0 +1,154 @@
+#include "client/catalogue/catalogue_queries.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <memory>
+
+namespace tessal::client {
+namespace {
+
+struct LookupStatement {
+    const char* label;
+    // As the statement has always read: '?' is a quoted value, ? an unquoted one.
+    const char* statement;
+};
+
+// In CatalogueLookup's order.
+constexpr LookupStatement kLookups[] = {
+    {"LessonNameId2", "SELECT Fid FROM  t_lesson WHERE Fname='?' AND Fcoursename='?'"},
+    {"LessonIdtoUrl", "SELECT Fname FROM t_lesson WHERE Fid=?"},
+    {"LessonidtoImg",
+     "SELECT t_course.Fcourseimg FROM t_lesson,t_course WHERE "
+     "t_course.Fcoursename=t_lesson.Fcoursename and t_lesson.Fid='?'"},
+    {"LessonIdtoUrl", "SELECT Fdownurl FROM t_lesson WHERE Fid=?"},
+    {"LessonNametoCourseName", "SELECT  Fcoursename FROM t_lesson WHERE Fname='?' AND Fid=?"},
+    {"LessonIdtoCourseName", "SELECT  Fcoursename FROM t_lesson WHERE  Fid=?"},
+    {"CoruseIDtoName", "SELECT Fcoursename from t_course where FCourseid=?"},
+    {"CourseIdToImgUrl", "SELECT Fcourseimg FROM t_course WHERE FCourseid=?"},
+    {"CourseNametoID", "SELECT FCourseid FROM t_course WHERE Fcoursename='?'"},
+    {"CoursNametoType", "SELECT Ftype FROM t_course where Fcoursename='?'"},
+};
+
+constexpr const char* kCourseTypesStatement = "SELECT Fname FROM t_lesontype";
+
+std::optional<long long> DecimalNumber(std::string_view text) {
+    long long number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return number;
+}
+
+// The template with each quoted '?' made a plain ?, and which values were quoted.
+std::string BindableStatement(std::string_view statement, std::vector<bool>& quoted) {
+    std::string bindable;
+    for (std::size_t i = 0; i < statement.size(); ++i) {
+        if (statement.compare(i, 3, "'?'") == 0) {
+            bindable += '?';
+            quoted.push_back(true);
+            i += 2;
+            continue;
+        }
+        if (statement[i] == '?')
+            quoted.push_back(false);
+        bindable += statement[i];
+    }
+    return bindable;
+}
+
+bool Bind(sqlite3_stmt* statement, const std::vector<SqlValue>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const auto number = values[i].as_text ? std::nullopt : DecimalNumber(values[i].text);
+        const int bound =
+            number ? sqlite3_bind_int64(statement, index, *number)
+                   : sqlite3_bind_text(statement, index, values[i].text.data(),
+                                       static_cast<int>(values[i].text.size()), SQLITE_TRANSIENT);
+        if (bound != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+}  // namespace
+
+std::string StatementWithValues(std::string_view statement, const std::vector<SqlValue>& values) {
+    std::string text;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < statement.size(); ++i) {
+        if (statement[i] != '?' || next >= values.size()) {
+            text += statement[i];
+            continue;
+        }
+        const SqlValue& value = values[next++];
+        const bool in_quotes = i > 0 && statement[i - 1] == '\'';
+        const bool bare = in_quotes || (!value.as_text && DecimalNumber(value.text));
+        text += bare ? value.text : "'" + value.text + "'";
+    }
+    return text;
+}
+
+CatalogueQueries::CatalogueQueries(CourseDatabase& database, DatabaseFailureReporter report)
+    : database_(database), report_(std::move(report)) {}
+
+std::string CatalogueQueries::Lookup(CatalogueLookup lookup,
+                                     const std::vector<std::string>& arguments) const {
+    const LookupStatement& entry = kLookups[static_cast<int>(lookup)];
+    std::vector<SqlValue> values;
+    for (const std::string& argument : arguments)
+        values.push_back({argument});
+    const auto rows = Run(entry.label, entry.statement, values);
+    return rows && !rows->empty() ? rows->front() : std::string();
+}
+
+std::optional<std::vector<std::string>> CatalogueQueries::CourseTypes() const {
+    return Run("GetCourseType", kCourseTypesStatement, {});
+}
+
+std::optional<std::vector<std::string>> CatalogueQueries::Column(
+    std::string_view statement, const std::vector<SqlValue>& values) const {
+    return Run("SqlTY", statement, values);
+}
+
+// `shown` is the statement as its callers write it ('?' for quoted values); the one run
+// binds every value.
+std::optional<std::vector<std::string>> CatalogueQueries::Run(
+    std::string_view label, std::string_view shown, const std::vector<SqlValue>& values) const {
+    std::vector<bool> quoted;
+    const std::string bindable = BindableStatement(shown, quoted);
+    std::vector<SqlValue> bound = values;
+    for (std::size_t i = 0; i < bound.size() && i < quoted.size(); ++i)
+        bound[i].as_text = bound[i].as_text || quoted[i];
+    const auto fail = [&](const std::string& error) -> std::optional<std::vector<std::string>> {
+        if (report_)
+            report_(std::string(label),
+                    std::string(label) + " sql:" + StatementWithValues(shown, values) + error);
+        return std::nullopt;
+    };
+    sqlite3* connection = database_.connection();
+    if (connection == nullptr)
+        return fail("no database");
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(connection, bindable.c_str(), static_cast<int>(bindable.size()), &raw,
+                           nullptr) != SQLITE_OK)
+        return fail(sqlite3_errmsg(connection));
+    const std::unique_ptr<sqlite3_stmt, StatementDeleter> statement(raw);
+    if (!Bind(raw, bound))
+        return fail(sqlite3_errmsg(connection));
+    std::vector<std::string> rows;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+        rows.emplace_back(text != nullptr ? text : "");
+    }
+    if (step != SQLITE_DONE)
+        return fail(sqlite3_errmsg(connection));
+    return rows;
+}
+
+}  // namespace tessal::client
