@@ -159,6 +159,16 @@ void ClientApp::BindVideoEngine() {
 void ClientApp::OpenCourseDatabase() {
     shutdown_steps_.Add(ShutdownStage::kDatabases, "course database",
                         [this] { course_database_.Close(); });
+    // Windows and the course-picture thread report failed statements; the box and the
+    // log line go through the GUI thread.
+    catalogue_ = std::make_unique<CatalogueQueries>(
+        course_database_, [this](const std::string& label, const std::string& line) {
+            QMetaObject::invokeMethod(this, [this, label, line] {
+                Log(line);
+                environment_.boxes->Show(nullptr, kDatabaseFailureText,
+                                         QString::fromStdString(label));
+            });
+        });
     std::string error;
     if (course_database_.Open(environment_.program_folder / kCourseDatabaseFile, error))
         return;

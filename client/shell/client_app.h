@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "client/catalogue/catalogue_queries.h"
 #include "client/catalogue/course_database.h"
 #include "client/download/download_engine.h"
 #include "client/shell/client_settings.h"
@@ -61,6 +62,8 @@ public:
     // tray icon and starts TessalUpdata with the logout parameters.
     void Shutdown();
     bool shut_down() const { return shut_down_; }
+    // The course database's lookups; failures show their box and log their line.
+    const CatalogueQueries& catalogue() const { return *catalogue_; }
     // Where windows and workers made later register what the shutdown routine must do.
     ShutdownSteps& shutdown_steps() { return shutdown_steps_; }
 
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<SessionReporter> reporter_;
     std::unique_ptr<LoginService> login_service_;
     CourseDatabase course_database_;
+    std::unique_ptr<CatalogueQueries> catalogue_;
     std::unique_ptr<LoginWindow> login_window_;
     std::unique_ptr<MainWindow> main_window_;
     std::unique_ptr<SettingsWindow> settings_window_;

@@ -85,6 +85,32 @@ TEST_F(ClientTest, ABrokenLayoutEndsTheClientThroughTheShutdownRoutine) {
 }
 
 // A login layout whose head-picture slider lost its row is a layout that did not load.
+// A failed catalogue statement, on the GUI thread or a worker, shows "数据库执行错误" with
+// its label and logs the statement with its values in place.
+TEST_F(ClientTest, AFailedCatalogueStatementShowsItsBoxAndLogsItsLine) {
+    ASSERT_TRUE(StartClient());
+    EXPECT_EQ(client_->catalogue().Column("SELECT Fnope FROM t_course WHERE Fcoursename=?",
+                                          {{"a'b", true}}),
+              std::nullopt);
+    EXPECT_EQ(boxes_.shown.size(), 1U);
+    std::thread worker([this] { client_->catalogue().Column("SELECT FROM nowhere"); });
+    worker.join();
+    EXPECT_EQ(boxes_.shown.size(), 1U);  // the worker's box waits for the GUI thread
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown.size() == 2; }));
+    for (const auto& box : boxes_.shown) {
+        EXPECT_EQ(box.text, "数据库执行错误");
+        EXPECT_EQ(box.caption, "SqlTY");
+    }
+    client_->Shutdown();
+    std::string log;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(installation_->folder() / "cache" / "technology"))
+        log += tessal::FileContents(entry.path());
+    EXPECT_NE(log.find("SqlTY sql:SELECT Fnope FROM t_course WHERE Fcoursename='a'b'"),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(ClientTest, ALoginLayoutLackingWhatTheWindowDrivesEndsTheClientTheSameWay) {
     const auto file = installation_->folder() / "Layout" / "layout.xml";
     std::string layout = tessal::FileContents(file);
