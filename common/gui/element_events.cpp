@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/base/trace.h"
+#include "common/gui/event_filters.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/virtual_keys.h"
 
@@ -116,20 +117,8 @@ public:
         return Run(args);
     }
 
-    void StartTimer(int id, int period_ms) {
-        StopTimer(id);
-        timers_[startTimer(period_ms)] = id;
-    }
-
-    void StopTimer(int id) {
-        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            if (it->second == id) {
-                killTimer(it->first);
-                timers_.erase(it);
-                return;
-            }
-        }
-    }
+    void StartTimer(int id, int period_ms) { timers_.Start(*this, id, period_ms); }
+    void StopTimer(int id) { timers_.Stop(*this, id); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -173,9 +162,8 @@ protected:
     }
 
     void timerEvent(QTimerEvent* event) override {
-        const auto found = timers_.find(event->timerId());
-        if (found != timers_.end())
-            Run(kEventTimer, {}, found->second);
+        if (const auto id = timers_.IdOf(event->timerId()))
+            Run(kEventTimer, {}, *id);
     }
 
 private:
@@ -260,23 +248,14 @@ private:
 
     QWidget* element_;
     std::vector<std::pair<int, EventHandler>> handlers_;
-    std::map<int, int> timers_;  // Qt's timer id to the element's
+    NumberedTimers timers_;
     bool button_signal_ = false;
     bool edit_signal_ = false;
     bool slider_signal_ = false;
 };
 
 ElementEventFilter* FilterOf(QWidget* element, bool create) {
-    if (element == nullptr)
-        return nullptr;
-    // The element owns its filter; the property only finds it again.
-    auto* filter =
-        static_cast<ElementEventFilter*>(element->property(kFilterName).value<QObject*>());
-    if (filter == nullptr && create) {
-        filter = new ElementEventFilter(element);
-        element->setProperty(kFilterName, QVariant::fromValue<QObject*>(filter));
-    }
-    return filter;
+    return AttachedFilter<ElementEventFilter>(element, kFilterName, create);
 }
 
 }  // namespace

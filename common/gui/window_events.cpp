@@ -8,6 +8,7 @@
 
 #include "common/base/trace.h"
 #include "common/gui/element_events.h"
+#include "common/gui/event_filters.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/virtual_keys.h"
 
@@ -67,20 +68,8 @@ public:
         }
     }
 
-    void StartTimer(int id, int period_ms) {
-        StopTimer(id);
-        timers_[startTimer(period_ms)] = id;
-    }
-
-    void StopTimer(int id) {
-        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            if (it->second == id) {
-                killTimer(it->first);
-                timers_.erase(it);
-                return;
-            }
-        }
-    }
+    void StartTimer(int id, int period_ms) { timers_.Start(*this, id, period_ms); }
+    void StopTimer(int id) { timers_.Stop(*this, id); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -90,27 +79,18 @@ protected:
     }
 
     void timerEvent(QTimerEvent* event) override {
-        const auto found = timers_.find(event->timerId());
-        if (found != timers_.end())
-            Run(kWindowTimer, found->second);
+        if (const auto id = timers_.IdOf(event->timerId()))
+            Run(kWindowTimer, *id);
     }
 
 private:
     QWidget* window_;
     std::vector<std::pair<int, EventHandler>> handlers_;
-    std::map<int, int> timers_;  // Qt's timer id to the window's
+    NumberedTimers timers_;
 };
 
 WindowEventFilter* WindowFilterOf(QWidget* window, bool create) {
-    if (window == nullptr)
-        return nullptr;
-    auto* filter =
-        static_cast<WindowEventFilter*>(window->property(kWindowFilterName).value<QObject*>());
-    if (filter == nullptr && create) {
-        filter = new WindowEventFilter(window);
-        window->setProperty(kWindowFilterName, QVariant::fromValue<QObject*>(filter));
-    }
-    return filter;
+    return AttachedFilter<WindowEventFilter>(window, kWindowFilterName, create);
 }
 
 }  // namespace
