@@ -75,8 +75,10 @@ ClientEnvironment DesktopEnvironment(std::filesystem::path program_folder,
         return QProcess::startDetached(PathText(program), {QString::fromStdString(argument)},
                                        PathText(program.parent_path()));
     };
-    const auto identity_file = MachineIdentityFilePath(environment.program_folder);
-    environment.machine_identifier = [identity_file] { return MachineIdentifier(identity_file); };
+    // The identity file's folder is made on the login thread too.
+    environment.machine_identifier = [folder = environment.program_folder] {
+        return MachineIdentifier(MachineIdentityFilePath(folder));
+    };
     return environment;
 }
 
@@ -119,10 +121,11 @@ void ClientApp::Initialise() {
     settings_.Change([&](ClientSettings& settings) { settings = LoadClientSettings(folder); });
     site_ = SiteSettings::Load(folder / "Site.ini");
     BindVideoEngine();
+    // The site is told the screen's device pixels, as the desktop reports its mode.
+    QSize screen_pixels;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         screen_ = screen->size();
-        // The site is told the screen's device pixels, as the desktop reports its mode.
-        screen_pixels_ = (QSizeF(screen_) * screen->devicePixelRatio()).toSize();
+        screen_pixels = (QSizeF(screen_) * screen->devicePixelRatio()).toSize();
     }
     OpenCourseDatabase();
     for (const char* made : {"cache", "cache/technology", "User"}) {
@@ -135,8 +138,8 @@ void ClientApp::Initialise() {
                          folder,
                          environment_.machine_identifier,
                          OsName(),
-                         screen_pixels_.height(),
-                         screen_pixels_.width(),
+                         screen_pixels.height(),
+                         screen_pixels.width(),
                          log_.get(),
                          [](const std::string& account) { return TryHoldAccountMutex(account); },
                          &stop_};

@@ -105,8 +105,7 @@ private:
     std::unique_ptr<SettingsWindow> settings_window_;
     std::unique_ptr<gui::TrayIcon> login_tray_;
     std::thread association_;
-    QSize screen_;         // in the toolkit's units, for placing windows
-    QSize screen_pixels_;  // in device pixels, for the login form
+    QSize screen_;  // in the toolkit's units, for placing windows
     ShutdownSteps shutdown_steps_;
     bool shut_down_ = false;
     bool in_shutdown_ = false;  // the routine is running now

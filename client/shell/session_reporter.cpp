@@ -27,7 +27,6 @@ bool SessionReporter::Start(const std::string& uid) {
     if (closed_)
         return false;
     stopping_ = false;
-    abandon_ = false;
     thread_ = std::thread([this, uid] { Run(uid); });
     return true;
 }
@@ -47,7 +46,6 @@ void SessionReporter::EndRunningReport() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        abandon_ = true;
         ending = std::move(thread_);
     }
     wake_.notify_all();
@@ -65,7 +63,7 @@ bool SessionReporter::running() const {
 // The IP is sent even when the lookup found none. Without a sign nothing follows.
 void SessionReporter::Run(std::string uid) {
     HttpTimeouts timeouts = kReportTimeouts;
-    timeouts.abandon = &abandon_;
+    timeouts.abandon = &stopping_;
     std::string ip;
     std::string place;
     LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(), timeouts);
@@ -83,7 +81,7 @@ void SessionReporter::Run(std::string uid) {
 // True when the wait ran out, false when Stop came first.
 bool SessionReporter::WaitOrStop(std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
-    return !wake_.wait_for(lock, wait, [this] { return stopping_; });
+    return !wake_.wait_for(lock, wait, [this] { return stopping_.load(); });
 }
 
 }  // namespace tessal::client

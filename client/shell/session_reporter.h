@@ -38,9 +38,9 @@ private:
     Session& session_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    bool stopping_ = false;
+    // Set under the lock (the wait watches it); atomic so the report's requests may poll it.
+    std::atomic<bool> stopping_ = false;
     bool closed_ = false;
-    std::atomic<bool> abandon_ = false;  // stopping_ for the report's requests to poll
     std::thread thread_;
 };
 

@@ -12,19 +12,6 @@ namespace {
 // The file holds the member's password: only the member may read it.
 constexpr unsigned kOwnerOnly = 0600;
 
-// Every entry has a value.
-bool WriteLoginEntries(const std::filesystem::path& file,
-                       const std::vector<ProfileEntry>& entries) {
-    return UpdateProfile(
-        file,
-        [&](IniDocument& document) {
-            for (const ProfileEntry& entry : entries)
-                document.Set(kLoginSection, entry.key, *entry.value);
-            return true;
-        },
-        kOwnerOnly);
-}
-
 }  // namespace
 
 RememberedLogin ReadRememberedLogin(const std::filesystem::path& file) {
@@ -51,15 +38,15 @@ bool WriteLoginChoices(const std::filesystem::path& file, bool remember_password
     }
     entries.push_back({"RemPwd", remember_password ? "1" : "0"});
     entries.push_back({"AutoLogin", auto_login ? "1" : "0"});
-    return WriteLoginEntries(file, entries);
+    return WriteProfileEntries(file, kLoginSection, entries, kOwnerOnly);
 }
 
 bool WriteAutoLoginOff(const std::filesystem::path& file) {
-    return WriteLoginEntries(file, {{"AutoLogin", "0"}});
+    return WriteProfileEntries(file, kLoginSection, {{"AutoLogin", "0"}}, kOwnerOnly);
 }
 
 bool WriteUserId(const std::filesystem::path& file, const std::string& uid) {
-    return WriteLoginEntries(file, {{"userid", uid}});
+    return WriteProfileEntries(file, kLoginSection, {{"userid", uid}}, kOwnerOnly);
 }
 
 }  // namespace tessal::client

@@ -26,26 +26,6 @@ namespace {
 
 constexpr const char* kFilterName = "tessalElementEvents";
 
-bool IsRaisedElementCode(int code);
-
-// Codes only some kinds of element raise: a slider's position, the tree's events; a
-// scroll area paints and turns its wheel in its viewport, not on itself.
-bool RaisesOn(const QWidget* element, int code) {
-    switch (code) {
-        case kEventSliderChange:
-            return qobject_cast<const QAbstractSlider*>(element) != nullptr;
-        case kEventTreeTemplateChoose:
-        case kEventTreeTemplateCreated:
-        case kEventTreeSelect:
-            return qobject_cast<const QTreeView*>(element) != nullptr;
-        case kEventPaint:
-        case kEventMouseWheel:
-            return qobject_cast<const QAbstractScrollArea*>(element) == nullptr;
-        default:
-            return IsRaisedElementCode(code);
-    }
-}
-
 // Every element code the layer raises; binding any other is refused.
 bool IsRaisedElementCode(int code) {
     switch (code) {
@@ -76,6 +56,24 @@ bool IsRaisedElementCode(int code) {
             return true;
         default:
             return false;
+    }
+}
+
+// Codes only some kinds of element raise: a slider's position, the tree's events; a
+// scroll area paints and turns its wheel in its viewport, not on itself.
+bool RaisesOn(const QWidget* element, int code) {
+    switch (code) {
+        case kEventSliderChange:
+            return qobject_cast<const QAbstractSlider*>(element) != nullptr;
+        case kEventTreeTemplateChoose:
+        case kEventTreeTemplateCreated:
+        case kEventTreeSelect:
+            return qobject_cast<const QTreeView*>(element) != nullptr;
+        case kEventPaint:
+        case kEventMouseWheel:
+            return qobject_cast<const QAbstractScrollArea*>(element) == nullptr;
+        default:
+            return IsRaisedElementCode(code);
     }
 }
 

@@ -106,17 +106,20 @@ std::vector<std::string> ReadProfileKeys(const fs::path& file, std::string_view 
 }
 
 bool WriteProfileEntries(const fs::path& file, std::string_view section,
-                         const std::vector<ProfileEntry>& entries) {
-    return UpdateProfile(file, [&](IniDocument& document) {
-        for (const ProfileEntry& entry : entries) {
-            if (entry.value) {
-                document.Set(section, entry.key, *entry.value);
-            } else {
-                document.RemoveKey(section, entry.key);
+                         const std::vector<ProfileEntry>& entries, std::optional<unsigned> mode) {
+    return UpdateProfile(
+        file,
+        [&](IniDocument& document) {
+            for (const ProfileEntry& entry : entries) {
+                if (entry.value) {
+                    document.Set(section, entry.key, *entry.value);
+                } else {
+                    document.RemoveKey(section, entry.key);
+                }
             }
-        }
-        return true;
-    });
+            return true;
+        },
+        mode);
 }
 
 }  // namespace tessal

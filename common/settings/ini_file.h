@@ -51,8 +51,10 @@ struct ProfileEntry {
     std::string key;
     std::optional<std::string> value;
 };
+// With `mode`, the file gets those permission bits (see UpdateProfile).
 bool WriteProfileEntries(const std::filesystem::path& file, std::string_view section,
-                         const std::vector<ProfileEntry>& entries);
+                         const std::vector<ProfileEntry>& entries,
+                         std::optional<unsigned> mode = std::nullopt);
 
 // The general form of every write: under the file's lock, `edit` sees the current
 // document and answers whether it changed it; a changed document replaces the file.
