@@ -32,6 +32,11 @@ bool ApplyCommonOptions(CURL* handle, const std::string& url, long connect_timeo
     return ok;
 }
 
+// libcurl calls it about once a second when idle and at every transfer step otherwise.
+int AbandonWhenAsked(void* abandon, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(abandon)->load() ? 1 : 0;
+}
+
 }  // namespace
 
 EasyHandle NewEasyHandle(std::string_view url, long connect_timeout_ms) {
@@ -51,6 +56,16 @@ bool AppendHeader(HeaderList& list, const std::string& line) {
     list.release();
     list.reset(extended);
     return true;
+}
+
+bool SetAbandon(CURL* handle, const std::atomic<bool>* abandon) {
+    if (abandon == nullptr)
+        return true;
+    // libcurl hands the data pointer back as void*; the flag is only read through it.
+    void* flag = const_cast<std::atomic<bool>*>(abandon);
+    return curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &AbandonWhenAsked) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_XFERINFODATA, flag) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
 }
 
 }  // namespace tessal::curl_detail

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
 // environment ignored), HTTP/1.1, http and https only, up to 10 redirects followed,
 // our user agent, no signals. Null when libcurl cannot make one.
 EasyHandle NewEasyHandle(std::string_view url, long connect_timeout_ms);
+
+// Makes the transfer end as failed soon after `abandon` turns true (libcurl asks about
+// once a second when idle); nothing when `abandon` is null.
+bool SetAbandon(CURL* handle, const std::atomic<bool>* abandon);
 
 // Appends one header line; false when libcurl is out of memory.
 bool AppendHeader(HeaderList& list, const std::string& line);

@@ -19,7 +19,8 @@ bool SetDownloadOptions(CURL* handle, AtomicFile& file, const DownloadOptions& o
            curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, options.low_speed_time_s) == CURLE_OK &&
            curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, options.total_timeout_ms) == CURLE_OK &&
            curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteToFile) == CURLE_OK &&
-           curl_easy_setopt(handle, CURLOPT_WRITEDATA, &file) == CURLE_OK;
+           curl_easy_setopt(handle, CURLOPT_WRITEDATA, &file) == CURLE_OK &&
+           curl_detail::SetAbandon(handle, options.abandon);
 }
 
 }  // namespace

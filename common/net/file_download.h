@@ -3,6 +3,7 @@
 // Whole-file download: the file appears under its name only once it is complete, so a
 // failed or interrupted download never leaves a part behind or spoils an older copy.
 
+#include <atomic>
 #include <filesystem>
 #include <string_view>
 
@@ -15,6 +16,8 @@ struct DownloadOptions {
     long low_speed_time_s = 30;
     // 0: no limit on the whole transfer; large files may take long on a slow line.
     long total_timeout_ms = 0;
+    // When it turns true the transfer ends as failed (a worker that is told to stop).
+    const std::atomic<bool>* abandon = nullptr;
 };
 
 // GETs `url` (same URL handling, blanks escaped, and user agent as SendRequest,

@@ -37,21 +37,6 @@ size_t AppendToReply(char* data, size_t size, size_t count, void* reply) {
     return size * count;
 }
 
-// libcurl calls it about once a second when idle and at every transfer step otherwise.
-int AbandonWhenAsked(void* abandon, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<const std::atomic<bool>*>(abandon)->load() ? 1 : 0;
-}
-
-bool SetAbandon(CURL* handle, const HttpTimeouts& timeouts) {
-    if (timeouts.abandon == nullptr)
-        return true;
-    // libcurl hands the data pointer back as void*; the flag is only read through it.
-    void* flag = const_cast<std::atomic<bool>*>(timeouts.abandon);
-    return curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &AbandonWhenAsked) == CURLE_OK &&
-           curl_easy_setopt(handle, CURLOPT_XFERINFODATA, flag) == CURLE_OK &&
-           curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
-}
-
 bool SetBody(CURL* handle, std::string_view body) {
     // A null field pointer would make libcurl read the body from stdin instead.
     static constexpr char kEmpty[] = "";
@@ -78,7 +63,7 @@ std::string SendRequest(std::string_view url, std::string_view body, std::string
                  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &AppendToReply) == CURLE_OK &&
                  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply) == CURLE_OK;
     ready =
-        ready && SetAbandon(easy, timeouts) && (method == HttpMethod::kGet || SetBody(easy, body));
+        ready && curl_detail::SetAbandon(easy, timeouts.abandon) && (method == HttpMethod::kGet || SetBody(easy, body));
     if (!ready || curl_easy_perform(easy) != CURLE_OK) {
         return {};
     }
