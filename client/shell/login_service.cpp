@@ -1,6 +1,7 @@
 #include "client/shell/login_service.h"
 
 #include "client/shell/user_info.h"
+#include "client/shell/user_profile.h"
 #include "common/net/http_client.h"
 
 namespace tessal::client {
@@ -34,14 +35,29 @@ std::string LoginService::Login(const std::string& account, const std::string& p
         return reply.msg;
     if (reply.uid.empty())
         return kUidMissing;
-    if (context_.stop == nullptr)
-        return Claim(reply, form);
     // Once the client has begun to end, its logout is on its way with the session it had:
     // a session taken now would stay open on the site.
     std::string result;
-    if (!context_.stop->RunUnlessRaised([&] { result = Claim(reply, form); }))
+    if (context_.stop == nullptr)
+        result = Claim(reply, form);
+    else if (!context_.stop->RunUnlessRaised([&] { result = Claim(reply, form); }))
         return {};
+    if (result == kLoginSuccess)
+        FetchProfile(form.account, reply.uid);
     return result;
+}
+
+// Right after the member folder was made, but outside the claim: the end of the client
+// waits for a claim in progress, and must not wait for this request too.
+void LoginService::FetchProfile(const std::string& account, const std::string& uid) {
+    UserProfileFetch fetch;
+    fetch.site = &context_.site;
+    fetch.member_folder = MemberFolder(context_.program_folder, account);
+    fetch.uid = uid;
+    fetch.log = context_.log;
+    if (context_.stop != nullptr)
+        fetch.abandon = &context_.stop->flag();
+    FetchUserInformation(fetch);
 }
 
 // A second client of the same account is refused before this one reports anything: the
@@ -65,7 +81,7 @@ std::string LoginService::Accept(const LoginReply& reply, const LoginForm& form)
     if (!record.hd.empty() && !reply.grade.empty() && !reply.dqdate.empty())
         reporter_.Start(reply.uid);
     std::error_code ignored;
-    std::filesystem::create_directories(context_.program_folder / "User" / account, ignored);
+    std::filesystem::create_directories(MemberFolder(context_.program_folder, account), ignored);
     return kLoginSuccess;
 }
 

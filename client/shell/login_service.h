@@ -1,8 +1,9 @@
 #pragma once
 
 // A login: posts the form on the chosen channel, reads the reply, and on success fills
-// the session record, remembers the uid for the player, starts the session's reports and
-// makes the member's folder. Runs on the login thread; touches no window.
+// the session record, remembers the uid for the player, starts the session's reports,
+// makes the member's folder and fetches the member's user information into it. Runs on
+// the login thread; touches no window.
 
 #include <filesystem>
 #include <functional>
@@ -47,6 +48,7 @@ public:
 private:
     std::string Claim(const LoginReply& reply, const LoginForm& form);
     std::string Accept(const LoginReply& reply, const LoginForm& form);
+    void FetchProfile(const std::string& account, const std::string& uid);
 
     LoginContext context_;
     Session& session_;

@@ -1,0 +1,124 @@
+#include "client/shell/user_profile.h"
+
+#include <json/json.h>
+
+#include <memory>
+
+#include "common/base/atomic_write.h"
+#include "common/base/text_codec.h"
+#include "common/files/file_helpers.h"
+#include "common/net/file_download.h"
+#include "common/net/http_client.h"
+
+namespace tessal::client {
+namespace {
+
+// A head picture is small: a line that cannot bring it in a minute will not bring it.
+constexpr long kHeadPictureTotalMs = 60000;
+
+class ProfileFetch {
+public:
+    explicit ProfileFetch(const UserProfileFetch& fetch) : fetch_(fetch) {}
+    void Run();
+
+private:
+    bool Abandoned() const { return fetch_.abandon != nullptr && fetch_.abandon->load(); }
+    void Log(const std::string& line) const {
+        if (fetch_.log != nullptr)
+            fetch_.log->Write(line);
+    }
+    std::string PathText(const std::filesystem::path& path) const { return path.generic_string(); }
+    std::string Request(const std::string& url) const;
+    std::string KeepAndReadBack(const std::string& reply) const;
+    std::string PictureUrl(const std::string& json_text) const;
+    void DownloadPicture(const std::string& url) const;
+
+    const UserProfileFetch& fetch_;
+};
+
+std::string ProfileFetch::Request(const std::string& url) const {
+    HttpTimeouts timeouts;
+    timeouts.abandon = fetch_.abandon;
+    return SendRequest(url, "", "", HttpMethod::kPost, timeouts);
+}
+
+// The file holds the reply in the site code page; it is read back as internal text. A
+// file that could not be written is not read: an older reply left there would be taken
+// for this one.
+std::string ProfileFetch::KeepAndReadBack(const std::string& reply) const {
+    const std::string& code_page = fetch_.site->code_page();
+    const auto json_path = fetch_.member_folder / kUserJsonFileName;
+    if (!WriteFileAtomically(json_path, CodePageFromUtf8(reply, code_page)))
+        return {};
+    const std::string kept = ReadWholeFile(json_path);
+    return kept.empty() ? kept : Utf8FromCodePage(kept, code_page);
+}
+
+// "img" as a string; anything else there, or no object at all, is no picture. Parsing
+// failures are logged here, so an empty result alone means "no picture".
+std::string ProfileFetch::PictureUrl(const std::string& json_text) const {
+    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    if (!reader->parse(json_text.data(), json_text.data() + json_text.size(), &root, &errors)) {
+        Log("UpdateHeadPic parse is false");
+        return {};
+    }
+    const Json::Value img = root.isObject() ? root.get("img", Json::Value()) : Json::Value();
+    const std::string url = img.isString() ? img.asString() : std::string();
+    if (url.empty())
+        Log("UpdateHeadPic img is null");
+    return url;
+}
+
+void ProfileFetch::DownloadPicture(const std::string& url) const {
+    const auto target = fetch_.member_folder / kDownloadedHeadPictureFileName;
+    DownloadOptions options;
+    options.total_timeout_ms = kHeadPictureTotalMs;
+    options.abandon = fetch_.abandon;
+    if (!DownloadToFile(url, target, options) && !Abandoned())
+        Log("UpdateHeadPic fail Spath:" + PathText(target) + "img:" + url);
+}
+
+void ProfileFetch::Run() {
+    const std::string url =
+        fetch_.site->HostUrl(SiteHost::kAppApi) + kUserInfoPath + "?uid=" + fetch_.uid;
+    const std::string reply = Request(url);
+    if (Abandoned())
+        return;
+    if (reply.empty()) {
+        Log("UpdateHeadjson fail sJsonPath:" + PathText(fetch_.member_folder / kUserJsonFileName) +
+            "  sJson:" + url);
+        return;
+    }
+    const std::string json_text = KeepAndReadBack(reply);
+    if (json_text.empty()) {
+        Log("UpdateHeadPic json is null");
+        return;
+    }
+    const std::string picture = PictureUrl(json_text);
+    if (!picture.empty() && !Abandoned())
+        DownloadPicture(picture);
+}
+
+}  // namespace
+
+std::filesystem::path MemberFolder(const std::filesystem::path& program_folder,
+                                   std::string_view account) {
+    return program_folder / "User" / std::filesystem::path(account);
+}
+
+void FetchUserInformation(const UserProfileFetch& fetch) {
+    if (fetch.site == nullptr)
+        return;
+    try {
+        ProfileFetch(fetch).Run();
+    } catch (...) {
+        // A reply that breaks the parser, a full memory: the login goes on without it.
+        if (fetch.log != nullptr)
+            fetch.log->Write("catch Fail  UpdateHeadPic");
+    }
+}
+
+}  // namespace tessal::client
