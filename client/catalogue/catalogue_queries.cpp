@@ -130,7 +130,8 @@ std::optional<std::vector<std::string>> CatalogueQueries::Run(
                     std::string(label) + " sql:" + StatementWithValues(shown, values) + error);
         return std::nullopt;
     };
-    sqlite3* connection = database_.connection();
+    const CourseDatabase::Use use = database_.Acquire();
+    sqlite3* connection = use.connection();
     if (connection == nullptr)
         return fail("no database");
     sqlite3_stmt* raw = nullptr;

@@ -16,6 +16,7 @@ bool CourseDatabase::Open(const std::filesystem::path& file, std::string& error)
     // A file that is not a database opens fine; the first read tells.
     if (opened == SQLITE_OK && sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master",
                                             nullptr, nullptr, nullptr) == SQLITE_OK) {
+        const std::unique_lock lock(mutex_);
         connection_ = connection;
         return true;
     }
@@ -24,7 +25,13 @@ bool CourseDatabase::Open(const std::filesystem::path& file, std::string& error)
     return false;
 }
 
+bool CourseDatabase::is_open() const {
+    const std::shared_lock lock(mutex_);
+    return connection_ != nullptr;
+}
+
 void CourseDatabase::Close() {
+    const std::unique_lock lock(mutex_);
     if (connection_ != nullptr)
         sqlite3_close(connection_);
     connection_ = nullptr;

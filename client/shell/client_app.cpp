@@ -72,7 +72,10 @@ ClientEnvironment DesktopEnvironment(std::filesystem::path program_folder,
     };
     environment.start_program = [](const std::filesystem::path& program,
                                    const std::string& argument) {
-        return QProcess::startDetached(PathText(program), {QString::fromStdString(argument)},
+        QStringList arguments;
+        if (!argument.empty())
+            arguments << QString::fromStdString(argument);
+        return QProcess::startDetached(PathText(program), arguments,
                                        PathText(program.parent_path()));
     };
     // The identity file's folder is made on the login thread too.
@@ -168,6 +171,9 @@ void ClientApp::OpenCourseDatabase() {
         course_database_, [this](const std::string& label, const std::string& line) {
             QMetaObject::invokeMethod(this, [this, label, line] {
                 Log(line);
+                // A reader that fails while the client ends needs no member's answer.
+                if (stop_.raised())
+                    return;
                 environment_.boxes->Show(nullptr, kDatabaseFailureText,
                                          QString::fromStdString(label));
             });
@@ -259,10 +265,23 @@ void ClientApp::BuildMainWindow() {
     settings_window_ = std::make_unique<SettingsWindow>(settings_, std::move(settings_hooks));
     shutdown_steps_.Add(ShutdownStage::kWindows, "settings window",
                         [this] { settings_window_->Close(); });
-    main_window_->BindTitleButtons({[this] { settings_window_->Open(); },
-                                    // No icon brings the main window back yet: it is minimised.
-                                    [this] { HideWindow(main_window_->window(), nullptr); },
-                                    [this] { Shutdown(); }});
+    MainWindowHooks hooks;
+    hooks.open_settings = [this] { settings_window_->Open(); };
+    // No icon brings the main window back yet: it is minimised.
+    hooks.hide = [this] { HideWindow(main_window_->window(), nullptr); };
+    hooks.shut_down = [this] { Shutdown(); };
+    hooks.start_player = [this] {
+        environment_.start_program(environment_.program_folder / "TessalPlayer", {});
+    };
+    // The lesson window and the download center fill these in when they come.
+    hooks.open_course = [this](const std::string& id) { Log("open course " + id); };
+    hooks.queue_course = [this](int id) { Log("queue course " + std::to_string(id)); };
+    hooks.log = [this](const std::string& line) { Log(line); };
+    main_window_->Build(*catalogue_, *environment_.boxes, std::move(hooks), &stop_);
+    shutdown_steps_.Add(ShutdownStage::kWindows, "course menu",
+                        [this] { main_window_->DestroyCourseMenu(); });
+    shutdown_steps_.Add(ShutdownStage::kWorkers, "course pictures",
+                        [this] { main_window_->StopCoursePictures(); });
 }
 
 // A window is hidden only when an icon in the notification area brings it back;

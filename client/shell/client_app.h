@@ -38,7 +38,7 @@ struct ClientEnvironment {
     gui::MessageBoxes* boxes = nullptr;
     std::function<void(const QString& url)> open_page;
     std::function<std::optional<QString>(QWidget* owner, const QString& title)> choose_folder;
-    // Starts `program` with one argument and does not wait for it.
+    // Starts `program` with one argument (none when it is empty) and does not wait for it.
     std::function<bool(const std::filesystem::path& program, const std::string& argument)>
         start_program;
     // The machine identifier a login sends; called on the login thread.

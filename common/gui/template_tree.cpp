@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPixmapCache>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -43,6 +44,16 @@ private:
     const int& normal_;
     const int& selected_;
 };
+
+// One decoded pixmap per file, however many rows show it.
+QPixmap PixmapOf(const QString& path) {
+    QPixmap pixmap;
+    if (!QPixmapCache::find(path, &pixmap)) {
+        pixmap.load(path);
+        QPixmapCache::insert(path, pixmap);
+    }
+    return pixmap;
+}
 
 }  // namespace
 
@@ -123,6 +134,26 @@ void TemplateTree::SetImage(int item, const QString& column, const QPixmap& imag
     SetCell(item, column, image);
 }
 
+void TemplateTree::SetImageFile(int item, const QString& column, const QString& path, bool reread) {
+    if (reread)
+        QPixmapCache::remove(path);
+    SetCell(item, column, QVariant::fromValue(ImageFile{path}));
+}
+
+void TemplateTree::SetCells(int item, const QVariantMap& cells) {
+    QStandardItem* found = ItemOf(item);
+    if (found == nullptr)
+        return;
+    QVariantMap values = found->data(kColumnsRole).toMap();
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
+        if (columns_.contains(it.key()))
+            values.insert(it.key(), it.value());
+    }
+    found->setData(values, kColumnsRole);
+    if (QWidget* row = RowWidget(item))
+        FillRow(item, row);
+}
+
 void TemplateTree::SetCell(int item, const QString& column, const QVariant& value) {
     QStandardItem* found = ItemOf(item);
     if (found == nullptr || !columns_.contains(column))
@@ -140,6 +171,15 @@ QString TemplateTree::Text(int item, const QString& column) const {
         return {};
     const QVariant value = found->data(kColumnsRole).toMap().value(column);
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+QString TemplateTree::ImagePath(int item, const QString& column) const {
+    const QStandardItem* found = ItemOf(item);
+    if (found == nullptr)
+        return {};
+    const QVariant value = found->data(kColumnsRole).toMap().value(column);
+    return value.metaType() == QMetaType::fromType<ImageFile>() ? value.value<ImageFile>().path
+                                                                : QString();
 }
 
 int TemplateTree::FirstChild(int item) const {
@@ -280,6 +320,10 @@ void TemplateTree::FillRow(int item, QWidget* row) const {
         auto* label = qobject_cast<QLabel*>(object);
         if (value.typeId() == QMetaType::QPixmap && label != nullptr)
             label->setPixmap(value.value<QPixmap>());
+        else if (value.metaType() == QMetaType::fromType<ImageFile>() && label != nullptr)
+            label->setPixmap(PixmapOf(value.value<ImageFile>().path));
+        else if (value.metaType() == QMetaType::fromType<ImageFile>())
+            continue;
         else
             SetElementText(object, value.toString());
     }

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <QVariantMap>
 #include <functional>
 #include <vector>
 
@@ -25,6 +26,13 @@ class QTreeView;
 class QModelIndex;
 
 namespace tessal::gui {
+
+// An image cell given by its file, stretched over the object that shows it. It is read
+// when a row that shows it is built, once per file for all rows, so that a tree of
+// thousands of items costs no decoding before it is shown.
+struct ImageFile {
+    QString path;
+};
 
 inline constexpr int kRootItem = 0;
 inline constexpr int kNoItem = -1;
@@ -45,7 +53,14 @@ public:
     int InsertItem(int parent = kRootItem);
     void SetText(int item, const QString& column, const QString& text);
     void SetImage(int item, const QString& column, const QPixmap& image);
+    // With `reread`, the file is read again (it was replaced since).
+    void SetImageFile(int item, const QString& column, const QString& path, bool reread = false);
+    // Several cells at once (text, QPixmap or ImageFile values), for filling new items.
+    void SetCells(int item, const QVariantMap& cells);
+    bool Exists(int item) const { return items_.contains(item); }
     QString Text(int item, const QString& column) const;
+    // The file of an image cell set by SetImageFile; empty for other cells.
+    QString ImagePath(int item, const QString& column) const;
 
     int FirstChild(int item) const;  // kNoItem when none
     int NextSibling(int item) const;
@@ -86,3 +101,5 @@ private:
 };
 
 }  // namespace tessal::gui
+
+Q_DECLARE_METATYPE(tessal::gui::ImageFile)

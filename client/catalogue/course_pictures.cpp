@@ -1,0 +1,81 @@
+#include "client/catalogue/course_pictures.h"
+
+#include "client/catalogue/picture_cache.h"
+#include "client/catalogue/picture_list.h"
+#include "common/base/system_waits.h"
+#include "common/net/file_download.h"
+
+namespace tessal::client {
+namespace {
+
+constexpr auto kPauseBetweenCourses = std::chrono::milliseconds(500);
+constexpr const char* kPictureUrlStatement =
+    "SELECT Fcourseimg FROM t_course WHERE Fcoursename='?'";
+
+}  // namespace
+
+CoursePictures::CoursePictures(CoursePicturesContext context) : context_(std::move(context)) {}
+
+CoursePictures::~CoursePictures() {
+    Stop();
+}
+
+void CoursePictures::Start() {
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { Run(); });
+}
+
+void CoursePictures::Stop() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void CoursePictures::Run() {
+    const auto list = ReadPictureList(context_.program_folder / kPictureListFile);
+    for (const PictureListEntry& entry : list) {
+        if (stopping())
+            break;
+        Fetch(entry.name, entry.item);
+        if (!Pause())
+            break;
+    }
+    finished_ = true;
+}
+
+void CoursePictures::Fetch(const std::string& course, std::optional<int> item) {
+    const auto urls = context_.catalogue->Column(kPictureUrlStatement, {{course, true}});
+    if (!urls || urls->empty())
+        return;
+    const std::string& url = urls->front();
+    const auto target = PictureCachePath(context_.program_folder, url);
+    DownloadOptions options;
+    options.abandon = &stop_;
+    if (target) {
+        std::error_code ignored;
+        std::filesystem::create_directories(target->parent_path(), ignored);
+    }
+    if (!target || !DownloadToFile(url, *target, options)) {
+        // A download given up because the thread was told to stop is no failure.
+        if (!stopping() && context_.log)
+            context_.log("UpdateImg fail:URLDownloadToFileA " + url);
+        return;
+    }
+    if (item && context_.on_picture)
+        context_.on_picture(*item, *target);
+}
+
+bool CoursePictures::stopping() const {
+    return stop_ || (context_.client_stop != nullptr && context_.client_stop->raised());
+}
+
+bool CoursePictures::Pause() {
+    std::unique_lock lock(mutex_);
+    return !wake_.wait_for(lock, SystemWait(kPauseBetweenCourses), [this] { return stop_.load(); });
+}
+
+}  // namespace tessal::client
