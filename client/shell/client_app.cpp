@@ -10,6 +10,7 @@
 
 #include "client/shell/close_requests.h"
 #include "client/shell/installation_check.h"
+#include "client/shell/member_display.h"
 #include "common/base/trace.h"
 #include "common/files/account_mutex.h"
 #include "common/files/file_type_association.h"
@@ -215,11 +216,7 @@ bool ClientApp::LoadWindows() {
     const QIcon icon(PathText(folder / "TessalClient.png"));
     login->setWindowIcon(icon);
     main->setWindowIcon(icon);
-    LoginWindowHooks hooks{[this] {
-                               main_window_->window()->showNormal();
-                               main_window_->window()->raise();
-                           },
-                           [this] { Shutdown(); },
+    LoginWindowHooks hooks{[this] { ShowMainWindow(); }, [this] { Shutdown(); },
                            [this] { HideWindow(login_window_->window(), login_tray_.get()); },
                            environment_.open_page,
                            [this] {
@@ -267,8 +264,7 @@ void ClientApp::BuildMainWindow() {
                         [this] { settings_window_->Close(); });
     MainWindowHooks hooks;
     hooks.open_settings = [this] { settings_window_->Open(); };
-    // No icon brings the main window back yet: it is minimised.
-    hooks.hide = [this] { HideWindow(main_window_->window(), nullptr); };
+    hooks.hide = [this] { HideWindow(main_window_->window(), member_tray_.get()); };
     hooks.shut_down = [this] { Shutdown(); };
     hooks.start_player = [this] {
         environment_.start_program(environment_.program_folder / "TessalPlayer", {});
@@ -282,6 +278,37 @@ void ClientApp::BuildMainWindow() {
                         [this] { main_window_->DestroyCourseMenu(); });
     shutdown_steps_.Add(ShutdownStage::kWorkers, "course pictures",
                         [this] { main_window_->StopCoursePictures(); });
+}
+
+// After a login: the member in the main window, the window centred and shown on top,
+// the push poller, the member's tray icon.
+void ClientApp::ShowMainWindow() {
+    QWidget* main = main_window_->window();
+    const SessionRecord record = session_.Snapshot();
+    ShowMember(main, environment_.program_folder, record);
+    main->move((screen_.width() - main->width()) / 2, (screen_.height() - main->height()) / 2);
+    member_tray_ = MakeMemberTray(environment_.program_folder, record, [this](int mouse) {
+        if (mouse == kTrayLeftButtonDown || mouse == kTrayLeftDoubleClick ||
+            mouse == kTrayRightButtonUp)
+            RestoreWindow(main_window_->window());
+    });
+    shutdown_steps_.Add(ShutdownStage::kTrayIcons, "member tray icon",
+                        [this] { member_tray_->Remove(); });
+    // The tray icon is the way back, so the window needs no taskbar entry; without a
+    // tray the taskbar keeps it.
+    const bool tray = member_tray_->visible() && QSystemTrayIcon::isSystemTrayAvailable();
+    main->setWindowFlag(Qt::Tool, tray);
+    main->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    TraceFirstPaint(main, "main window shown");
+    RestoreWindow(main);
+    if (start_push_poller_)
+        start_push_poller_();
+}
+
+void ClientApp::RestoreWindow(QWidget* window) {
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
 }
 
 // A window is hidden only when an icon in the notification area brings it back;

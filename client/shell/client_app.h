@@ -71,6 +71,7 @@ public:
     MainWindow* main_window() const { return main_window_.get(); }
     SettingsWindow* settings_window() const { return settings_window_.get(); }
     gui::TrayIcon* login_tray() const { return login_tray_.get(); }
+    gui::TrayIcon* member_tray() const { return member_tray_.get(); }
     Session& session() { return session_; }
     ClientSettings settings() const { return settings_.Snapshot(); }
     DownloadEngine& download_engine() { return *download_engine_; }
@@ -84,6 +85,8 @@ private:
     bool LoadWindows();
     void ShowLoginWindow();
     void BuildMainWindow();
+    void ShowMainWindow();
+    static void RestoreWindow(QWidget* window);
     void HideWindow(QWidget* window, const gui::TrayIcon* tray);
     void Log(const std::string& line);
     std::string LogoutArgument() const;
@@ -104,6 +107,9 @@ private:
     std::unique_ptr<MainWindow> main_window_;
     std::unique_ptr<SettingsWindow> settings_window_;
     std::unique_ptr<gui::TrayIcon> login_tray_;
+    std::unique_ptr<gui::TrayIcon> member_tray_;  // from the login on
+    // Started once the member is shown; the push messages bring its body.
+    std::function<void()> start_push_poller_;
     std::thread association_;
     QSize screen_;  // in the toolkit's units, for placing windows
     ShutdownSteps shutdown_steps_;

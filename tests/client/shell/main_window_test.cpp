@@ -2,6 +2,8 @@
 // the course pictures arriving from the site, and the header's buttons.
 
 #include <QLabel>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTreeView>
 
 #include "client/catalogue/picture_list.h"
@@ -55,6 +57,46 @@ TEST_F(MainWindowTest, TheDemoCatalogueIsShownAndItsPicturesReplaceThePlaceholde
                 << Tree().tree().Text(course, "name2").toStdString();
     }
     SaveShot(Main(), "main_window_with_pictures");
+}
+
+TEST_F(MainWindowTest, TheMemberIsShownWithTheirPictureBadgeAndTrayIcon) {
+    ASSERT_TRUE(LoginAsDemo());
+    EXPECT_EQ(gui::ElementText(gui::FindElement(Main(), 6)), "张明");
+    EXPECT_EQ(gui::FindElement(Main(), 7)->toolTip(), "金牌会员");
+    const auto member = installation_->folder() / "User" / "demo";
+    EXPECT_TRUE(std::filesystem::exists(member / "UserJson.json"));
+    EXPECT_TRUE(std::filesystem::exists(member / "headpic.png"));
+    ASSERT_NE(client_->member_tray(), nullptr);
+    EXPECT_EQ(client_->member_tray()->tip(), "用户:张明\n等级:金牌会员");
+    // Centred on the screen.
+    const QRect screen = Main()->screen()->geometry();
+    EXPECT_EQ(Main()->x(), (screen.width() - Main()->width()) / 2);
+}
+
+TEST_F(MainWindowTest, TheHeaderButtonsDoWhatTheySay) {
+    ASSERT_TRUE(LoginAsDemo());
+    ExpectReachable(Main(), {2, 3, 4, 12, 13, 17, 18, 19});
+    for (const int soon : {12, 13}) {
+        boxes_.shown.clear();
+        Click(gui::FindElement(Main(), soon));
+        ASSERT_EQ(boxes_.shown.size(), 1U);
+        EXPECT_EQ(boxes_.shown[0].text, "敬请期待");
+        EXPECT_EQ(boxes_.shown[0].caption, "");
+    }
+    started_.clear();
+    Click(gui::FindElement(Main(), 18));
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].program, installation_->folder() / "TessalPlayer");
+    EXPECT_EQ(started_[0].argument, "");
+
+    // Without a notification area the minimise button minimises: the taskbar brings the
+    // window back. The tray icon's clicks show it again too.
+    Click(gui::FindElement(Main(), 3));
+    EXPECT_TRUE(Main()->isMinimized() || !Main()->isVisible());
+    EXPECT_FALSE(Main()->windowFlags().testFlag(Qt::Tool));
+    client_->member_tray()->icon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(Main()->isVisible());
+    EXPECT_FALSE(Main()->isMinimized());
 }
 
 }  // namespace
