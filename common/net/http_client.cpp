@@ -62,8 +62,8 @@ std::string SendRequest(std::string_view url, std::string_view body, std::string
                  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeouts.total_ms) == CURLE_OK &&
                  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &AppendToReply) == CURLE_OK &&
                  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply) == CURLE_OK;
-    ready =
-        ready && curl_detail::SetAbandon(easy, timeouts.abandon) && (method == HttpMethod::kGet || SetBody(easy, body));
+    ready = ready && curl_detail::SetAbandon(easy, timeouts.abandon) &&
+            (method == HttpMethod::kGet || SetBody(easy, body));
     if (!ready || curl_easy_perform(easy) != CURLE_OK) {
         return {};
     }
