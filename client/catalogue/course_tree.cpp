@@ -1,6 +1,7 @@
 #include "client/catalogue/course_tree.h"
 
 #include <QTreeView>
+#include <algorithm>
 
 #include "client/catalogue/picture_cache.h"
 #include "client/catalogue/picture_list.h"
@@ -122,7 +123,17 @@ bool CourseTree::Build() {
             AddCourse(group, columns, k, pictures);
     }
     pictures.Write(program_folder_ / kPictureListFile);
+    PrepareRows();
     return complete;
+}
+
+// Rows for two screens of courses and one of groups, made while the member reads.
+void CourseTree::PrepareRows() {
+    const int page = std::max(1, view_->viewport()->height() / 30 + 1);
+    tree_->PrepareRows(Image("Layout/Tree_Item_Lesson.xml"), 2 * page);
+    tree_->PrepareRows(Image("Layout/Tree_Item_Lesson_sel.xml"), 1);
+    if (!group_template_.isEmpty())
+        tree_->PrepareRows(group_template_, page);
 }
 
 bool CourseTree::ReadColumns(const std::string& type, CourseColumns& columns) {

@@ -65,7 +65,7 @@ private:
 
     void SetUpView();
     void BindTreeEvents();
-    bool FillType(const std::string& type);
+    void PrepareRows();
     bool ReadColumns(const std::string& type, CourseColumns& columns);
     void AddCourse(int group, const CourseColumns& columns, std::size_t k,
                    PictureListWriter& pictures);
@@ -73,6 +73,7 @@ private:
 
     void OnTemplateChoose(gui::EventArgs& args) const;
     void OnTemplateCreated(gui::EventArgs& args);
+    void BindRowDoubleClick(QWidget* row, QWidget* whole);
     void OnSelect(gui::EventArgs& args);
     void ShowGroupStates();
     void OnDoubleClick(QPoint point);

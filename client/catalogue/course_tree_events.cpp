@@ -19,6 +19,8 @@ namespace {
 
 using namespace tessal::gui;
 
+constexpr const char* kDoubleClickBound = "courseDoubleClickBound";
+
 // The handlers read at most 10 characters of an id cell.
 std::string IdText(const QString& cell) {
     return cell.left(10).toStdString();
@@ -84,14 +86,23 @@ void CourseTree::OnTemplateCreated(EventArgs& args) {
     if (QWidget* whole = FindElement(row, 1)) {
         whole->setToolTip(tree_->Text(item, "name2"));
         whole->setProperty("userData", item);
-        RegisterEvent(whole, kEventLeftDoubleClick, [this, item](EventArgs& click) {
-            OpenCourseOf(item, "OnTreeHeleLButtonDBClick id erro");
-            click.handled = true;  // the tree's own double click would open it again
-        });
+        BindRowDoubleClick(row, whole);
     }
     const std::pair<int, int> fonts[] = {{2, 10}, {3, 9}, {7, 9}, {9, 9}};
     for (const auto& [object, size] : fonts)
         SetFont(row, object, size);
+}
+
+// A row is reused for other courses: its handler is bound once and opens the course the
+// row shows at the time of the click.
+void CourseTree::BindRowDoubleClick(QWidget* row, QWidget* whole) {
+    if (whole->property(kDoubleClickBound).toBool())
+        return;
+    whole->setProperty(kDoubleClickBound, true);
+    RegisterEvent(whole, kEventLeftDoubleClick, [this, row](EventArgs& click) {
+        OpenCourseOf(row->property(kRowItemProperty).toInt(), "OnTreeHeleLButtonDBClick id erro");
+        click.handled = true;  // the tree's own double click would open it again
+    });
 }
 
 void CourseTree::OnSelect(EventArgs& args) {

@@ -1,5 +1,6 @@
 #include "common/gui/template_tree.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPixmapCache>
@@ -21,6 +22,8 @@ constexpr int kIdRole = Qt::UserRole + 1;
 constexpr int kColumnsRole = Qt::UserRole + 2;
 constexpr int kHeightRole = Qt::UserRole + 3;
 constexpr const char* kColumnProperty = "column";
+// Rows out of view kept per template: a page or two of rows is all a scroll needs.
+constexpr int kMaxSpareRows = 64;
 
 // Rows are widgets; the delegate only gives each row its height.
 class RowHeights : public QStyledItemDelegate {
@@ -70,6 +73,7 @@ TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
     view_->setItemDelegate(heights);
     refresh_.setSingleShot(true);
     connect(&refresh_, &QTimer::timeout, this, [this] { RefreshNow(); });
+    connect(&prepare_, &QTimer::timeout, this, [this] { PrepareSome(); });
     connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { ScheduleRefresh(); });
     connect(view_, &QTreeView::expanded, this, [this] { ScheduleRefresh(); });
@@ -228,8 +232,8 @@ int TemplateTree::HitTest(QPoint viewport_point) const {
 }
 
 QWidget* TemplateTree::RowWidget(int item) const {
-    const QStandardItem* found = ItemOf(item);
-    return found ? view_->indexWidget(found->index()) : nullptr;
+    const auto found = built_.constFind(item);
+    return found != built_.cend() ? found->widget : nullptr;
 }
 
 QStandardItem* TemplateTree::ItemOf(int item) const {
@@ -272,27 +276,71 @@ void TemplateTree::RefreshNow() {
     QHash<int, QString> wanted;
     for (const QModelIndex& index : RowsInView())
         wanted.insert(IdOf(index), TemplateFor(IdOf(index)));
-    for (auto it = built_.begin(); it != built_.end();) {
-        if (wanted.value(it.key()) != it.value()) {
-            if (QStandardItem* item = ItemOf(it.key()))
-                view_->setIndexWidget(item->index(), nullptr);
-            it = built_.erase(it);
-        } else {
-            ++it;
-        }
+    for (const int item : built_.keys()) {
+        if (wanted.value(item) != built_.value(item).template_path)
+            ReleaseRow(item);
     }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (built_.contains(it.key()))
             continue;
-        if (QWidget* row = BuildRow(it.key(), it.value())) {
+        if (QWidget* row = RowFor(it.key(), it.value())) {
+            built_.insert(it.key(), {it.value(), row});
             view_->setIndexWidget(ItemOf(it.key())->index(), row);
-            built_.insert(it.key(), it.value());
         }
     }
 }
 
-QWidget* TemplateTree::BuildRow(int item, const QString& template_path) {
-    QWidget* row = LoadLayout(template_path);
+// The view deletes a row it lets go of; a row kept for reuse is taken back from that.
+void TemplateTree::ReleaseRow(int item) {
+    const BuiltRow row = built_.take(item);
+    if (QStandardItem* found = ItemOf(item))
+        view_->setIndexWidget(found->index(), nullptr);
+    QList<QWidget*>& spare = spare_[row.template_path];
+    if (spare.size() >= kMaxSpareRows)
+        return;
+    QCoreApplication::removePostedEvents(row.widget, QEvent::DeferredDelete);
+    row.widget->hide();
+    spare.append(row.widget);
+}
+
+void TemplateTree::PrepareRows(const QString& template_path, int count) {
+    for (int i = 0; i < count; ++i)
+        to_prepare_.append(template_path);
+    prepare_.start(0);
+}
+
+// A few rows a turn: the member's clicks and the first paint never wait long for them.
+void TemplateTree::PrepareSome() {
+    for (int made = 0; made < 2 && !to_prepare_.isEmpty(); ++made) {
+        const QString path = to_prepare_.takeFirst();
+        QList<QWidget*>& spare = spare_[path];
+        if (spare.size() >= kMaxSpareRows)
+            continue;
+        QWidget* row = LoadLayout(path);
+        if (row == nullptr)
+            continue;
+        row->hide();
+        row->setParent(view_->viewport());
+        row->ensurePolished();
+        for (QWidget* object : row->findChildren<QWidget*>())
+            object->ensurePolished();
+        spare.append(row);
+    }
+    if (to_prepare_.isEmpty())
+        prepare_.stop();
+}
+
+int TemplateTree::SpareRows() const {
+    int count = 0;
+    for (const auto& rows : spare_)
+        count += static_cast<int>(rows.size());
+    return count;
+}
+
+// A spare row of the template, or a new one; filled for `item`.
+QWidget* TemplateTree::RowFor(int item, const QString& template_path) {
+    QList<QWidget*>& spare = spare_[template_path];
+    QWidget* row = !spare.isEmpty() ? spare.takeLast() : LoadLayout(template_path);
     if (row == nullptr)
         return nullptr;
     // The tree's heights hold, whatever the template's own size would ask for.
@@ -300,6 +348,7 @@ QWidget* TemplateTree::BuildRow(int item, const QString& template_path) {
     row->setFixedHeight(own.isValid()        ? own.toInt()
                         : Selected() == item ? selected_height_
                                              : normal_height_);
+    row->setProperty(kRowItemProperty, item);
     FillRow(item, row);
     EventArgs created{kEventTreeTemplateCreated};
     created.key = item;
@@ -314,8 +363,16 @@ void TemplateTree::FillRow(int item, QWidget* row) const {
     objects.prepend(row);
     for (QWidget* object : objects) {
         const QString column = object->property(kColumnProperty).toString();
-        if (column.isEmpty() || !values.contains(column))
+        if (column.isEmpty())
             continue;
+        // A reused row shows nothing of the item it showed before.
+        if (!values.contains(column)) {
+            if (auto* label = qobject_cast<QLabel*>(object))
+                label->clear();
+            else
+                SetElementText(object, {});
+            continue;
+        }
         const QVariant value = values.value(column);
         auto* label = qobject_cast<QLabel*>(object);
         if (value.typeId() == QMetaType::QPixmap && label != nullptr)

@@ -2,12 +2,14 @@
 
 // A tree whose rows are drawn from item templates (layout files whose objects name the
 // column they show in their `column` property). Row widgets exist only for the rows in
-// view: scrolling, expanding or selecting builds the rows that come into view and drops
-// the others, so that a long catalogue stays fast. The tree raises its events on the
-// view element: kEventTreeTemplateChoose when a row comes into view (a handler may name
-// another template in `text`), kEventTreeTemplateCreated once a row's objects were made
-// and filled (the row in `object`), kEventTreeSelect when an item becomes selected; the
-// item is in `key`.
+// view: scrolling, expanding or selecting gives the rows that come into view a row
+// widget, reusing those of rows that left it (a template is loaded only when no spare
+// row of it is left), so that a long catalogue scrolls smoothly. The tree raises its
+// events on the view element: kEventTreeTemplateChoose when a row comes into view (a
+// handler may name another template in `text`), kEventTreeTemplateCreated each time a
+// row's objects were given an item and filled (the row in `object`; the same objects may
+// come again for another item, so handlers set what they set every time and bind
+// handlers once), kEventTreeSelect when an item becomes selected; the item is in `key`.
 
 #include <QHash>
 #include <QObject>
@@ -35,6 +37,8 @@ struct ImageFile {
 };
 
 inline constexpr int kRootItem = 0;
+// The property of a row widget that holds the item it shows now.
+inline constexpr const char* kRowItemProperty = "treeItem";
 inline constexpr int kNoItem = -1;
 
 class TemplateTree : public QObject {
@@ -74,15 +78,22 @@ public:
     // The rows built now: at most those in view.
     int BuiltRows() const { return static_cast<int>(built_.size()); }
     QWidget* RowWidget(int item) const;
+    // Row widgets kept for reuse, out of view.
+    int SpareRows() const;
     // Builds the rows in view now instead of on the next turn of the event loop.
     void RefreshNow();
+    // Makes `count` spare rows of the template ahead of need, a few at each turn of the
+    // event loop, so that the member's first scroll finds them ready.
+    void PrepareRows(const QString& template_path, int count);
 
 private:
     void SetCell(int item, const QString& column, const QVariant& value);
     QStandardItem* ItemOf(int item) const;
     int IdOf(const QModelIndex& index) const;
     QString TemplateFor(int item) const;
-    QWidget* BuildRow(int item, const QString& template_path);
+    QWidget* RowFor(int item, const QString& template_path);
+    void ReleaseRow(int item);
+    void PrepareSome();
     void FillRow(int item, QWidget* row) const;
     std::vector<QModelIndex> RowsInView() const;
     void ScheduleRefresh();
@@ -95,7 +106,14 @@ private:
     int normal_height_ = 30;
     int selected_height_ = 30;
     QHash<int, QStandardItem*> items_;
-    QHash<int, QString> built_;  // item -> template path of its row widget
+    struct BuiltRow {
+        QString template_path;
+        QWidget* widget;
+    };
+    QHash<int, BuiltRow> built_;
+    QHash<QString, QList<QWidget*>> spare_;  // rows out of view, by template
+    QStringList to_prepare_;                 // one entry per row still to make
+    QTimer prepare_;
     int next_id_ = 1;
     QTimer refresh_;
 };

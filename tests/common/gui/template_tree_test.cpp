@@ -85,6 +85,45 @@ TEST_F(TemplateTreeTest, OnlyTheRowsInViewAreBuiltAndScrollingMovesThem) {
     EXPECT_LT(finished.size(), 30U);
 }
 
+TEST_F(TemplateTreeTest, RowsThatLeaveTheViewAreReusedAndShowNothingOfTheirLastItem) {
+    const auto items = AddCourses(kRootItem, 200);
+    tree_->SetImageFile(items[0], "name9", "nothing-here.png");
+    std::set<QWidget*> made;
+    std::vector<int> finished;
+    RegisterEvent(&view_, kEventTreeTemplateCreated, [&](EventArgs& args) {
+        made.insert(args.object);
+        finished.push_back(args.key);
+        EXPECT_EQ(args.object->property(kRowItemProperty).toInt(), args.key);
+    });
+    tree_->RefreshNow();
+    QWidget* first_row = tree_->RowWidget(items[0]);
+    auto* first_picture = first_row->findChild<QLabel*>("picture");
+    first_picture->setText("left over");
+    const std::size_t first_page = made.size();
+    QApplication::processEvents();  // the view lays its items out
+
+    // Page by page to the end: the rows of the first page carry every later one.
+    QScrollBar* bar = view_.verticalScrollBar();
+    for (int value = 0; value < bar->maximum() + bar->pageStep(); value += bar->pageStep()) {
+        bar->setValue(value);
+        tree_->RefreshNow();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_LE(made.size(), 2 * first_page);
+    EXPECT_GE(finished.size(), items.size());
+    EXPECT_EQ(Title(items.back()), "课程 200");
+    // A reused row shows its new item's cells only.
+    bool reused = false;
+    for (const int item : items) {
+        if (tree_->RowWidget(item) == first_row) {
+            reused = true;
+            EXPECT_EQ(Title(item), QString("课程 %1").arg(item));
+            EXPECT_TRUE(first_picture->text().isEmpty());
+        }
+    }
+    EXPECT_TRUE(reused);
+}
+
 TEST_F(TemplateTreeTest, GroupsChooseTheirTemplateAndChildrenAreBuiltOnlyWhenExpanded) {
     const QString group_template = Template("group.xml", "group");
     const int group = tree_->InsertItem(kRootItem);
