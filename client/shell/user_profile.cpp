@@ -9,6 +9,7 @@
 #include "common/files/file_helpers.h"
 #include "common/net/file_download.h"
 #include "common/net/http_client.h"
+#include "common/net/url.h"
 
 namespace tessal::client {
 namespace {
@@ -82,8 +83,9 @@ void ProfileFetch::DownloadPicture(const std::string& url) const {
 }
 
 void ProfileFetch::Run() {
-    const std::string url =
-        fetch_.site->HostUrl(SiteHost::kAppApi) + kUserInfoPath + "?uid=" + fetch_.uid;
+    // The uid comes from the site's reply: whatever it holds stays one query value.
+    const std::string url = fetch_.site->HostUrl(SiteHost::kAppApi) + kUserInfoPath +
+                            "?uid=" + UrlEncode(fetch_.uid, true);
     const std::string reply = Request(url);
     if (Abandoned())
         return;

@@ -87,6 +87,13 @@ TEST_F(UserProfileTest, TheReplyIsKeptInTheSiteCodePageAndItsPictureDownloaded) 
     EXPECT_EQ(Log(), "");
 }
 
+TEST_F(UserProfileTest, AUidHoldingQueryMarksStaysOneValue) {
+    Fetch(Member("demo"), "10001&uid=10002#x");
+    const auto posts = site_->requests().To("AppApi", kUserInfoPath);
+    ASSERT_EQ(posts.size(), 1U);
+    EXPECT_EQ(posts[0].query, "uid=10001%26uid%3D10002%23x");
+}
+
 TEST_F(UserProfileTest, AFailedOrUselessReplyIsLoggedAndDownloadsNothing) {
     struct Case {
         const char* what;
