@@ -11,7 +11,9 @@
 #include <chrono>
 #include <thread>
 
+#include "common/settings/ini_file.h"
 #include "tests/support/installation/test_installation.h"
+#include "tests/support/temp_folder.h"
 
 namespace tessal::client::test {
 namespace {
@@ -183,6 +185,52 @@ TEST_F(ClientProgramTest, TheLoginSendsTheScreensDevicePixels) {
     EXPECT_NE(form.find("&Screen_Heigh=800&Screen_Width=800"), std::string::npos) << form;
     client.Signal(SIGTERM);
     EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
+}
+
+// What the member's run leaves behind: every course picture of the catalogue in the
+// picture folder, the list they were fetched from, the head picture kept for the login
+// window; and an end while a picture hangs neither waits for it nor shows a box.
+TEST_F(ClientProgramTest, ALoginShowsTheCatalogueWhosePicturesArriveAndAnEndDoesNotWaitForThem) {
+    installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
+    const auto& courses = installation_.site().data().courses;
+    const auto folder = installation_.folder();
+    {
+        ClientProgram client(folder, box_log_);
+        ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
+        ASSERT_TRUE(WaitFor([&] {
+            for (const auto& course : courses) {
+                if (!std::filesystem::exists(folder / "data/lesson/img" / course.picture))
+                    return false;
+            }
+            return true;
+        })) << client.errors();
+        EXPECT_EQ(tessal::FileContents(folder / "User/demo/headpic.png"),
+                  tessal::FileContents(folder / "User/demo/headpic2.png"));
+        EXPECT_EQ(ReadProfileKeys(folder / "data/lesson/Updata.ini", "Courselist").size(),
+                  courses.size());
+        client.Signal(SIGTERM);
+        EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
+    }
+    TearDown();
+    // The next run finds every picture on disk and lists none; one course's picture,
+    // removed, hangs on the site when it is fetched again.
+    std::filesystem::remove(folder / "data/lesson/img" / courses.front().picture);
+    site::FaultRule hang;
+    hang.host = "MainSite";
+    hang.path = "/upload/course/" + courses.front().picture;
+    hang.delay_ms = 20000;
+    installation_.site().faults().Add(hang);
+    const auto requests = [&] { return installation_.site().requests().To("MainSite", hang.path); };
+    ClientProgram client(folder, box_log_);
+    ASSERT_TRUE(client.WaitForLoginWindow()) << client.errors();
+    ASSERT_TRUE(WaitFor([&] { return !requests().empty(); }));
+    EXPECT_EQ(ReadProfileKeys(folder / "data/lesson/Updata.ini", "Courselist").size(), 1U);
+    const auto begin = std::chrono::steady_clock::now();
+    client.Signal(SIGTERM);
+    EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 3s);
+    EXPECT_FALSE(std::filesystem::exists(folder / "data/lesson/img" / courses.front().picture));
+    EXPECT_EQ(tessal::FileContents(box_log_), "");
 }
 
 TEST_F(ClientProgramTest, AnIncompleteInstallationOnlyShowsItsBox) {
