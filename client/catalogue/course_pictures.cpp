@@ -9,8 +9,28 @@ namespace tessal::client {
 namespace {
 
 constexpr auto kPauseBetweenCourses = std::chrono::milliseconds(500);
+// A course picture is small: one that takes longer or grows larger is no picture, and
+// the next course's turn must come.
+constexpr long kPictureTotalMs = 60000;
+constexpr long long kLargestPictureBytes = 16LL * 1024 * 1024;
 constexpr const char* kPictureUrlStatement =
     "SELECT Fcourseimg FROM t_course WHERE Fcoursename='?'";
+
+// A download cut short by a crash leaves its temporary file (".<name>.XXXXXX"); one
+// older than any download may last is such a leftover, not another client's transfer.
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+    const auto stale_before =
+        std::filesystem::file_time_type::clock::now() - std::chrono::minutes(10);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const bool temporary =
+            name.size() > 8 && name[0] == '.' && name.rfind('.') == name.size() - 7;
+        if (temporary && entry.is_regular_file(error) &&
+            entry.last_write_time(error) < stale_before)
+            std::filesystem::remove(entry.path(), error);
+    }
+}
 
 }  // namespace
 
@@ -36,6 +56,7 @@ void CoursePictures::Stop() {
 }
 
 void CoursePictures::Run() {
+    RemoveStaleTemporaries(context_.program_folder / kPictureFolder);
     const auto list = ReadPictureList(context_.program_folder / kPictureListFile);
     for (const PictureListEntry& entry : list) {
         if (stopping())
@@ -55,6 +76,8 @@ void CoursePictures::Fetch(const std::string& course, std::optional<int> item) {
     const auto target = PictureCachePath(context_.program_folder, url);
     DownloadOptions options;
     options.abandon = &stop_;
+    options.total_timeout_ms = kPictureTotalMs;
+    options.max_bytes = kLargestPictureBytes;
     if (target) {
         std::error_code ignored;
         std::filesystem::create_directories(target->parent_path(), ignored);

@@ -1,5 +1,6 @@
 #include "client/catalogue/course_tree.h"
 
+#include <QScreen>
 #include <QTreeView>
 #include <algorithm>
 
@@ -127,9 +128,11 @@ bool CourseTree::Build() {
     return complete;
 }
 
-// Rows for two screens of courses and one of groups, made while the member reads.
+// Rows for two screens of courses and one of groups, made while the member reads. The
+// tree is built before its window shows: a screen is the most it can show.
 void CourseTree::PrepareRows() {
-    const int page = std::max(1, view_->viewport()->height() / 30 + 1);
+    const QScreen* screen = view_->screen();
+    const int page = std::clamp((screen ? screen->size().height() : 1080) / 30 + 1, 1, 64);
     tree_->PrepareRows(Image("Layout/Tree_Item_Lesson.xml"), 2 * page);
     tree_->PrepareRows(Image("Layout/Tree_Item_Lesson_sel.xml"), 1);
     if (!group_template_.isEmpty())

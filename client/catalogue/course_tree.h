@@ -86,7 +86,8 @@ private:
     std::filesystem::path program_folder_;
     const CatalogueQueries& catalogue_;
     CourseTreeHooks hooks_;
-    QString group_template_;  // empty when it could not be loaded
+    QString group_template_;            // empty when it could not be loaded
+    int right_clicked_ = gui::kNoItem;  // the course a right button went down on
 };
 
 }  // namespace tessal::client

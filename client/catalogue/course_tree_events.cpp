@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QTreeView>
 #include <charconv>
+#include <utility>
 
 #include "client/catalogue/course_tree.h"
 #include "common/gui/element_events.h"
@@ -48,9 +49,16 @@ void CourseTree::BindTreeEvents() {
     QWidget* viewport = view_->viewport();
     RegisterEvent(viewport, kEventLeftDoubleClick,
                   [this](EventArgs& args) { OnDoubleClick(args.point); });
-    RegisterEvent(viewport, kEventRightButtonDown,
-                  [this](EventArgs& args) { OnRightButtonDown(args.point); });
-    RegisterEvent(viewport, kEventRightButtonUp, [this](EventArgs&) { OnRightButtonUp(); });
+    // The right button is the menu's alone: the view's own handling would select (and
+    // so toggle) a group, or clear the selection, under the member's click.
+    RegisterEvent(viewport, kEventRightButtonDown, [this](EventArgs& args) {
+        OnRightButtonDown(args.point);
+        args.handled = true;
+    });
+    RegisterEvent(viewport, kEventRightButtonUp, [this](EventArgs& args) {
+        OnRightButtonUp();
+        args.handled = true;
+    });
 }
 
 void CourseTree::ShowGroupStates() {
@@ -130,17 +138,20 @@ void CourseTree::OpenCourseOf(int item, const char* empty_id_line) {
         hooks_.open_course(id);
 }
 
+// The course under the cursor becomes the selected one; a click on a group or on no
+// item leaves the selection and shows no menu.
 void CourseTree::OnRightButtonDown(QPoint point) {
     const int item = tree_->HitTest(point);
-    if (item != kNoItem && !IsGroup(item)) {
-        tree_->Select(item);
+    right_clicked_ = item != kNoItem && !IsGroup(item) ? item : kNoItem;
+    if (right_clicked_ != kNoItem) {
+        tree_->Select(right_clicked_);
         view_->viewport()->update();
     }
 }
 
 void CourseTree::OnRightButtonUp() {
-    const int selected = tree_->Selected();
-    if (selected != kNoItem && !IsGroup(selected) && hooks_.show_menu)
+    const int clicked = std::exchange(right_clicked_, kNoItem);
+    if (clicked != kNoItem && tree_->Selected() == clicked && hooks_.show_menu)
         hooks_.show_menu(QCursor::pos());
 }
 

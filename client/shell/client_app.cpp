@@ -314,10 +314,14 @@ void ClientApp::RestoreWindow(QWidget* window) {
 // A window is hidden only when an icon in the notification area brings it back;
 // otherwise it is minimised, so the taskbar does.
 void ClientApp::HideWindow(QWidget* window, const gui::TrayIcon* tray) {
-    if (tray != nullptr && tray->visible() && QSystemTrayIcon::isSystemTrayAvailable())
+    if (tray != nullptr && tray->visible() && QSystemTrayIcon::isSystemTrayAvailable()) {
         window->hide();
-    else
-        window->showMinimized();
+        return;
+    }
+    // The notification area may have gone since the window lost its taskbar entry.
+    if (window->windowFlags().testFlag(Qt::Tool))
+        window->setWindowFlag(Qt::Tool, false);
+    window->showMinimized();
 }
 
 void ClientApp::Shutdown() {

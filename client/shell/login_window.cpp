@@ -3,6 +3,7 @@
 #include <QLayout>
 
 #include "client/shell/user_info.h"
+#include "client/shell/user_profile.h"
 #include "common/gui/element_events.h"
 #include "common/gui/elements.h"
 #include "common/gui/state_images.h"
@@ -122,7 +123,7 @@ void LoginWindow::BindLinks() {
 
 void LoginWindow::UpdateHeadPicture() {
     const std::string account = ElementText(Element(3)).toStdString();
-    const auto own = settings_.Snapshot().program_folder / "User" / account / "headpic.png";
+    const auto own = MemberFolder(settings_.Snapshot().program_folder, account) / "headpic.png";
     std::error_code error;
     const QString picture = !account.empty() && std::filesystem::exists(own, error)
                                 ? QString::fromStdString(own.string())

@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "common/base/atomic_write.h"
@@ -106,9 +107,15 @@ void ProfileFetch::Run() {
 
 }  // namespace
 
+// The account is one folder below "User", whatever it holds: a "/" would reach into
+// other folders and "." or ".." would leave it.
 std::filesystem::path MemberFolder(const std::filesystem::path& program_folder,
                                    std::string_view account) {
-    return program_folder / "User" / std::filesystem::path(account);
+    std::string name(account);
+    std::replace(name.begin(), name.end(), '/', '_');
+    if (name.empty() || name == "." || name == "..")
+        name = "_" + name;
+    return program_folder / "User" / name;
 }
 
 void FetchUserInformation(const UserProfileFetch& fetch) {

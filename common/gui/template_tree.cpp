@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmapCache>
 #include <QScrollBar>
@@ -48,13 +49,21 @@ private:
     const int& selected_;
 };
 
+// Pictures are shown small: a larger one is decoded at this size at most, so that a
+// huge file costs neither the memory of its full size nor a slow decode at every row.
+constexpr int kLargestPicture = 512;
+
 // One decoded pixmap per file, however many rows show it.
 QPixmap PixmapOf(const QString& path) {
     QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap)) {
-        pixmap.load(path);
-        QPixmapCache::insert(path, pixmap);
-    }
+    if (QPixmapCache::find(path, &pixmap))
+        return pixmap;
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.width() > kLargestPicture || size.height() > kLargestPicture)
+        reader.setScaledSize(size.scaled(kLargestPicture, kLargestPicture, Qt::KeepAspectRatio));
+    pixmap = QPixmap::fromImage(reader.read());
+    QPixmapCache::insert(path, pixmap);
     return pixmap;
 }
 
@@ -74,6 +83,9 @@ TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
     refresh_.setSingleShot(true);
     connect(&refresh_, &QTimer::timeout, this, [this] { RefreshNow(); });
     connect(&prepare_, &QTimer::timeout, this, [this] { PrepareSome(); });
+    // A tree built while its window was hidden has the rows of a tiny viewport: showing
+    // or resizing it builds the rows that now come into view.
+    view_->viewport()->installEventFilter(this);
     connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { ScheduleRefresh(); });
     connect(view_, &QTreeView::expanded, this, [this] { ScheduleRefresh(); });
@@ -92,6 +104,13 @@ TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
                     SendEvent(view_, selected);
                 }
             });
+}
+
+bool TemplateTree::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_->viewport() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        ScheduleRefresh();
+    return false;
 }
 
 void TemplateTree::AddColumn(const QString& name) {

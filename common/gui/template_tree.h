@@ -86,6 +86,9 @@ public:
     // event loop, so that the member's first scroll finds them ready.
     void PrepareRows(const QString& template_path, int count);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SetCell(int item, const QString& column, const QVariant& value);
     QStandardItem* ItemOf(int item) const;

@@ -16,6 +16,9 @@ struct DownloadOptions {
     long low_speed_time_s = 30;
     // 0: no limit on the whole transfer; large files may take long on a slow line.
     long total_timeout_ms = 0;
+    // 0: no limit; else a file that grows past this many bytes fails (a server that
+    // sends without end would fill the disk).
+    long long max_bytes = 0;
     // When it turns true the transfer ends as failed (a worker that is told to stop).
     const std::atomic<bool>* abandon = nullptr;
 };

@@ -121,6 +121,26 @@ TEST_F(CoursePicturesTest, EachListedPictureIsFetchedInOrderAndHandedOverWithIts
     EXPECT_EQ(files, 2U);
 }
 
+TEST_F(CoursePicturesTest, AnOversizedPictureIsRefusedAndTheNextCourseTakesItsTurn) {
+    server_.SetReply("/img/a.png", ScriptedReply::Ok(std::string(16 * 1024 * 1024 + 1, 'x')));
+    server_.SetReply("/img/b.png", ScriptedReply::Ok("picture b"));
+    // A crash's leftover is cleared; a transfer of another client now is not.
+    const auto leftover = folder_.Write("data/lesson/img/.z.png.Ab12Cd", "part");
+    const auto running = folder_.Write("data/lesson/img/.y.png.Ef34Gh", "part");
+    std::filesystem::last_write_time(
+        leftover, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    Prepare({"a", "b"});
+    pictures_->Start();
+    ASSERT_TRUE(WaitUntil([&] { return pictures_->finished(); }));
+    using Handed = std::vector<std::pair<int, std::string>>;
+    EXPECT_EQ(handed_, (Handed{{11, "b.png"}}));
+    EXPECT_EQ(log_, std::vector<std::string>{"UpdateImg fail:URLDownloadToFileA " +
+                                             server_.Url("/img/a.png")});
+    EXPECT_FALSE(std::filesystem::exists(Picture("a")));
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_TRUE(std::filesystem::exists(running));
+}
+
 TEST_F(CoursePicturesTest, AStopGivesUpAHangingDownloadWithoutLoggingIt) {
     server_.SetReply("/img/a.png", ScriptedReply::Silent());
     Prepare({"a", "b"});

@@ -249,10 +249,16 @@ TEST_F(CourseTreeTest, ARightClickSelectsTheCourseUnderTheCursorAndTheMenuActsOn
     EXPECT_EQ(queued_, std::vector<int>{8});
     EXPECT_EQ(opened_, std::vector<std::string>{"8"});
 
-    // A right click on a group shows no menu.
-    QTest::mousePress(RowObject(group, "name"), Qt::RightButton);
-    QTest::mouseRelease(RowObject(group, "name"), Qt::RightButton);
+    // On a group or below the last row: no menu, and the group does not toggle.
+    const QPoint below(10, view_->viewport()->height() - 2);
+    for (QWidget* target : {RowObject(group, "name"), view_->viewport()}) {
+        const QPoint at = target == view_->viewport() ? below : QPoint(2, 2);
+        QTest::mousePress(target, Qt::RightButton, {}, at);
+        QTest::mouseRelease(target, Qt::RightButton, {}, at);
+    }
     EXPECT_EQ(menus_, 1);
+    EXPECT_TRUE(Items().IsExpanded(group));
+    EXPECT_EQ(Items().Selected(), courses[1]);
 }
 
 TEST_F(CourseTreeTest, MenuCommandsOnACourseWithoutAUsableIdOnlyLog) {

@@ -40,6 +40,11 @@ TEST_F(MainWindowTest, TheDemoCatalogueIsShownAndItsPicturesReplaceThePlaceholde
     ASSERT_TRUE(LoginAsDemo());
     const auto& data = installation_->site().data();
     EXPECT_EQ(Groups(), static_cast<int>(data.course_types.size()));
+    // Built while the window was hidden, every group shows without a click.
+    QTest::qWait(10);
+    for (int group = Tree().tree().FirstChild(kRootItem); group != kNoItem;
+         group = Tree().tree().NextSibling(group))
+        EXPECT_NE(Tree().tree().RowWidget(group), nullptr) << group;
     const int first_group = Tree().tree().FirstChild(kRootItem);
     Tree().tree().Expand(first_group, true);
     SaveShot(Main(), "main_window_before_pictures");

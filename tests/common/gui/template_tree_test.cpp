@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTreeView>
@@ -121,6 +122,21 @@ TEST_F(TemplateTreeTest, RowsThatLeaveTheViewAreReusedAndShowNothingOfTheirLastI
     for (const QString& shown : first_row_shown) {
         EXPECT_FALSE(shown.startsWith("课程 1|")) << shown.toStdString();
         EXPECT_TRUE(shown.endsWith("|")) << shown.toStdString();
+    }
+}
+
+TEST_F(TemplateTreeTest, AHugePictureIsShownFromASmallCopy) {
+    const auto items = AddCourses(kRootItem, 2);
+    QImage huge(3000, 1500, QImage::Format_RGB32);
+    huge.fill(Qt::darkGreen);
+    const QString file = QString::fromStdString((folder_.path() / "huge.png").string());
+    ASSERT_TRUE(huge.save(file));
+    for (const int item : items)
+        tree_->SetImageFile(item, "name9", file);
+    tree_->RefreshNow();
+    for (const int item : items) {
+        const QPixmap shown = tree_->RowWidget(item)->findChild<QLabel*>("picture")->pixmap();
+        EXPECT_EQ(shown.size(), QSize(512, 256));
     }
 }
 
