@@ -87,6 +87,19 @@ TEST_F(UserProfileTest, TheReplyIsKeptInTheSiteCodePageAndItsPictureDownloaded) 
     EXPECT_EQ(Log(), "");
 }
 
+TEST(MemberFolderTest, AnAccountIsOneFolderBelowUserWhateverItHolds) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"demo", "/p/User/demo"},
+        {"学员小李", "/p/User/学员小李"},
+        {"a/../../b", "/p/User/a_.._.._b"},
+        {"/etc", "/p/User/_etc"},
+        {"..", "/p/User/_.."},
+        {"", "/p/User/_"},
+    };
+    for (const auto& [account, folder] : cases)
+        EXPECT_EQ(MemberFolder("/p", account).string(), folder) << account;
+}
+
 TEST_F(UserProfileTest, AUidHoldingQueryMarksStaysOneValue) {
     Fetch(Member("demo"), "10001&uid=10002#x");
     const auto posts = site_->requests().To("AppApi", kUserInfoPath);
