@@ -1,7 +1,9 @@
 // How long TessalClient takes from its start to the login window's first paint, and
 // how much memory it holds at that moment. Starts the program ROUNDS times in its
-// installation folder, waits for the "login window shown" trace, reads VmRSS, ends it
-// with SIGTERM, and prints the median time and the largest resident size.
+// installation folder, waits for the "login window shown" trace, reads VmRSS and whether
+// the web engine is mapped (the main window's web view element, built by then, must not
+// load it), ends it with SIGTERM, and prints the median time, the largest resident size,
+// the number of rounds and the number of rounds with the web engine mapped.
 //
 //   bench_client_startup PROGRAM INSTALLATION_FOLDER [ROUNDS]
 
@@ -24,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 struct Round {
     double milliseconds = 0;
     long resident_kib = 0;
+    bool web_engine_mapped = false;
 };
 
 long ResidentKib(pid_t pid) {
@@ -34,6 +37,18 @@ long ResidentKib(pid_t pid) {
             return std::strtol(line.c_str() + 6, nullptr, 10);
     }
     return 0;
+}
+
+// libewe.so or Qt WebEngine among the files the process has mapped.
+bool WebEngineMapped(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("libewe.so") != std::string::npos ||
+            line.find("libQt6WebEngine") != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 // Reads the child's error stream until the trace appears; false when it ended first.
@@ -69,6 +84,7 @@ bool RunOnce(const char* program, const char* folder, Round& round) {
     const bool shown = WaitForTrace(pipe_ends[0]);
     round.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     round.resident_kib = ResidentKib(child);
+    round.web_engine_mapped = WebEngineMapped(child);
     ::kill(child, SIGTERM);
     ::close(pipe_ends[0]);
     int status = 0;
@@ -95,11 +111,14 @@ int main(int argc, char** argv) {
     }
     std::vector<double> times;
     long resident = 0;
+    int web_engine_rounds = 0;
     for (const Round& round : results) {
         times.push_back(round.milliseconds);
         resident = std::max(resident, round.resident_kib);
+        web_engine_rounds += round.web_engine_mapped ? 1 : 0;
     }
     std::sort(times.begin(), times.end());
-    std::printf("%.1f %.1f %zu\n", times[times.size() / 2], resident / 1024.0, times.size());
+    std::printf("%.1f %.1f %zu %d\n", times[times.size() / 2], resident / 1024.0, times.size(),
+                web_engine_rounds);
     return 0;
 }

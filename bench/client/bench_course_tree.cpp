@@ -146,7 +146,10 @@ int main(int argc, char** argv) {
         QString::fromStdString((folder.path() / "Layout/layout_main.xml").string()));
     if (loaded == nullptr)
         return 1;
-    MainWindow window(loaded, folder.path());
+    // The main window as the client builds it, with its web view element (which loads
+    // nothing: no page is ever loaded into it).
+    MainWindow window(loaded, folder.path(),
+                      std::make_shared<gui::EweLibrary>(folder.path() / "libewe.so"));
     window.window()->show();
     QApplication::processEvents();
     struct QuietBoxes : gui::MessageBoxes {

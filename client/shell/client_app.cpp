@@ -125,6 +125,7 @@ void ClientApp::Initialise() {
     settings_.Change([&](ClientSettings& settings) { settings = LoadClientSettings(folder); });
     site_ = SiteSettings::Load(folder / "Site.ini");
     BindVideoEngine();
+    web_engine_ = std::make_shared<EweLibrary>(folder / EweLibrary::kLibraryName);
     // The site is told the screen's device pixels, as the desktop reports its mode.
     QSize screen_pixels;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -225,7 +226,7 @@ bool ClientApp::LoadWindows() {
                            }};
     login_window_ =
         std::make_unique<LoginWindow>(login, settings_, site_, *login_service_, std::move(hooks));
-    main_window_ = std::make_unique<MainWindow>(main, folder);
+    main_window_ = std::make_unique<MainWindow>(main, folder, web_engine_);
     for (QWidget* window : {login, main})
         RouteCloseRequests(window, [this] { Shutdown(); });
     shutdown_steps_.Add(ShutdownStage::kWindows, "login window",

@@ -26,6 +26,7 @@
 #include "client/shell/shutdown_steps.h"
 #include "common/gui/message_boxes.h"
 #include "common/gui/tray_icon.h"
+#include "common/gui/web/ewe_library.h"
 #include "common/log/daily_log.h"
 #include "common/settings/site_settings.h"
 #include "engines/video/loader/aplayer_loader.h"
@@ -76,6 +77,8 @@ public:
     ClientSettings settings() const { return settings_.Snapshot(); }
     DownloadEngine& download_engine() { return *download_engine_; }
     const APlayerLoader* video_engine() const { return video_engine_.get(); }
+    // The web engine that web view elements load with their first page.
+    const gui::EweLibrary& web_engine() const { return *web_engine_; }
 
 private:
     void Initialise();
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<DailyLog> log_;
     std::unique_ptr<DownloadEngine> download_engine_;
     std::unique_ptr<APlayerLoader> video_engine_;
+    std::shared_ptr<gui::EweLibrary> web_engine_;
     SettingsStore settings_;
     SiteSettings site_;
     Session session_;

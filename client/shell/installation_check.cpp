@@ -3,17 +3,22 @@
 #include <string_view>
 
 #include "client/download/down_wrapper.h"
+#include "common/gui/web/ewe_library.h"
 #include "engines/video/loader/aplayer_functions.h"
 #include "engines/video/loader/aplayer_loader.h"
 
 namespace tessal::client {
 namespace {
 
-// The engines by the names they are loaded with: the video engine itself first, then its
-// caller, then the download engine.
-constexpr std::string_view kRequiredFiles[] = {
-    kAPlayerEngineLibrary, APlayerLoader::kLibraryName, DownWrapper::kLibraryName,
-    "cache/cache.dll",     "codecs/Course.dll",         "TessalUpdata"};
+// The engines by the names they are loaded with, in the system's order: the video engine
+// itself first, then its caller, the web engine ("ewe.dll"), the download engine.
+constexpr std::string_view kRequiredFiles[] = {kAPlayerEngineLibrary,
+                                               APlayerLoader::kLibraryName,
+                                               gui::EweLibrary::kLibraryName,
+                                               DownWrapper::kLibraryName,
+                                               "cache/cache.dll",
+                                               "codecs/Course.dll",
+                                               "TessalUpdata"};
 
 }  // namespace
 

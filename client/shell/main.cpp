@@ -9,6 +9,7 @@
 #include "client/shell/termination_signals.h"
 #include "common/base/runtime_paths.h"
 #include "common/gui/toolkit_setup.h"
+#include "common/gui/web/web_engine_environment.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    tessal::gui::PrepareWebEngineEnvironment();  // before any thread starts
     QApplication application(argc, argv);
     tessal::gui::SetUpToolkit();
     // The shutdown routine ends the run, as the close buttons and signals ask.

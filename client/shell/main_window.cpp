@@ -1,5 +1,6 @@
 #include "client/shell/main_window.h"
 
+#include <QLayout>
 #include <QTreeView>
 #include <algorithm>
 
@@ -8,14 +9,18 @@
 #include "common/gui/state_images.h"
 #include "common/gui/toolkit_codes.h"
 #include "common/gui/toolkit_setup.h"
+#include "common/gui/web/xweb.h"
 #include "common/gui/window_frame.h"
 
 namespace tessal::client {
 
 using namespace tessal::gui;
 
-MainWindow::MainWindow(QWidget* window, std::filesystem::path program_folder)
-    : window_(window), program_folder_(std::move(program_folder)) {}
+MainWindow::MainWindow(QWidget* window, std::filesystem::path program_folder,
+                       std::shared_ptr<EweLibrary> web_engine)
+    : window_(window),
+      program_folder_(std::move(program_folder)),
+      web_engine_(std::move(web_engine)) {}
 
 MainWindow::~MainWindow() {
     StopCoursePictures();
@@ -95,8 +100,14 @@ void MainWindow::BindHeaderButtons(MessageBoxes& boxes) {
     }
 }
 
+// A web view element 100 wide that fills element 22. No page is ever loaded into it, so
+// it never loads the engine.
 void MainWindow::AddWebElement() {
-    // The web view element arrives with the web engine; element 22 stays empty until then.
+    QWidget* holder = FindElement(window_.get(), 22);
+    if (holder == nullptr || holder->layout() == nullptr)
+        return;
+    if (QWidget* web = XWeb_Create(100, nullptr, web_engine_))
+        holder->layout()->addWidget(web);
 }
 
 void MainWindow::BuildCourseTree(const CatalogueQueries& catalogue, MessageBoxes& boxes,

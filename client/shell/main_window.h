@@ -17,6 +17,7 @@
 #include "client/catalogue/course_tree.h"
 #include "common/gui/message_boxes.h"
 #include "common/gui/popup_menu.h"
+#include "common/gui/web/ewe_library.h"
 
 namespace tessal::client {
 
@@ -34,8 +35,10 @@ struct MainWindowHooks {
 
 class MainWindow {
 public:
-    // Takes `window`, loaded from the main layout.
-    MainWindow(QWidget* window, std::filesystem::path program_folder);
+    // Takes `window`, loaded from the main layout. `web_engine` is the one its web view
+    // element would load, were a page ever loaded into it.
+    MainWindow(QWidget* window, std::filesystem::path program_folder,
+               std::shared_ptr<gui::EweLibrary> web_engine);
     ~MainWindow();
     QWidget* window() const { return window_.get(); }
 
@@ -67,6 +70,7 @@ private:
 
     std::unique_ptr<QWidget> window_;
     std::filesystem::path program_folder_;
+    std::shared_ptr<gui::EweLibrary> web_engine_;
     MainWindowHooks hooks_;
     CourseTree* course_tree_ = nullptr;  // owned by the tree element
     std::unique_ptr<gui::PopupMenu> course_menu_;

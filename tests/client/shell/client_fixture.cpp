@@ -27,6 +27,7 @@ void ClientTest::SetUp() {
     ASSERT_TRUE(installation_->AddProgram(TESSAL_UPDATER_PROGRAM));
     ASSERT_TRUE(installation_->AddProgram(TESSAL_APLAYER_LIBRARY));
     ASSERT_TRUE(installation_->AddProgram(TESSAL_APLAYER_ENGINE));
+    ASSERT_TRUE(installation_->AddProgram(TESSAL_EWE_LIBRARY));
 }
 
 void ClientTest::TearDown() {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "common/settings/ini_file.h"
@@ -54,17 +55,19 @@ public:
     }
 
     // True once the trace appears; false when the program ended or closed its stream.
-    bool WaitForLoginWindow() {
+    bool WaitForLoginWindow() { return WaitForTrace("login window shown"); }
+    bool WaitForTrace(const std::string& trace) {
         char buffer[4096];
         for (;;) {
+            if (seen_.find(trace) != std::string::npos)
+                return true;
             const ssize_t got = ::read(errors_, buffer, sizeof buffer);
             if (got <= 0)
                 return false;
             seen_.append(buffer, static_cast<std::size_t>(got));
-            if (seen_.find("login window shown") != std::string::npos)
-                return true;
         }
     }
+    pid_t pid() const { return pid_; }
     // What the program wrote to its error stream so far; once it ended, all of it. The
     // TessalUpdata it started may hold the stream open, so the rest is not waited for.
     const std::string& errors() {
@@ -110,7 +113,7 @@ protected:
         }
         for (const char* built :
              {TESSAL_CLIENT_PROGRAM, TESSAL_UPDATER_PROGRAM, TESSAL_XLDL_LIBRARY,
-              TESSAL_APLAYER_LIBRARY, TESSAL_APLAYER_ENGINE})
+              TESSAL_APLAYER_LIBRARY, TESSAL_APLAYER_ENGINE, TESSAL_EWE_LIBRARY})
             ASSERT_TRUE(installation_.AddProgram(built)) << built;
     }
     void TearDown() override {
@@ -231,6 +234,38 @@ TEST_F(ClientProgramTest, ALoginShowsTheCatalogueWhosePicturesArriveAndAnEndDoes
     EXPECT_LT(std::chrono::steady_clock::now() - begin, 3s);
     EXPECT_FALSE(std::filesystem::exists(folder / "data/lesson/img" / courses.front().picture));
     EXPECT_EQ(tessal::FileContents(box_log_), "");
+}
+
+// The main window holds a web view element that never shows a page: after a login, with
+// the main window on the screen, nothing of the web engine is mapped and no engine process
+// runs.
+TEST_F(ClientProgramTest, NoWebEngineRunsWhileNoPageWasLoaded) {
+    installation_.Write("UserInfo.ini", "[Login]\nAcc=demo\nPwd=demo123\nRemPwd=1\nAutoLogin=1\n");
+    ClientProgram client(installation_.folder(), box_log_);
+    ASSERT_TRUE(client.WaitForTrace("main window shown")) << client.errors();
+    std::this_thread::sleep_for(500ms);
+    const std::string maps =
+        tessal::FileContents("/proc/" + std::to_string(client.pid()) + "/maps");
+    ASSERT_FALSE(maps.empty());
+    EXPECT_EQ(maps.find("libQt6WebEngine"), std::string::npos);
+    EXPECT_EQ(maps.find("libewe.so"), std::string::npos);
+    EXPECT_EQ(maps.find("libQt6Quick"), std::string::npos);
+    int engine_processes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::istringstream stat(tessal::FileContents(entry.path() / "stat"));
+        std::string pid, name, state;
+        pid_t parent = 0;
+        std::error_code error;
+        if (stat >> pid >> name >> state >> parent && parent == client.pid() &&
+            std::filesystem::read_symlink(entry.path() / "exe", error).filename() ==
+                "QtWebEngineProcess")
+            ++engine_processes;
+    }
+    EXPECT_EQ(engine_processes, 0);
+    client.Signal(SIGTERM);
+    EXPECT_EQ(client.WaitForExit(10s), 0) << client.errors();
 }
 
 TEST_F(ClientProgramTest, AnIncompleteInstallationOnlyShowsItsBox) {

@@ -20,7 +20,7 @@ std::vector<std::string> Tree(const std::filesystem::path& folder) {
 }
 
 TEST_F(ClientTest, AMissingInstallationFileShowsTheBoxAndChangesNothing) {
-    for (const char* file : {"libAPlayer.so", "libAPlayerCaller.so", "libxldl.so",
+    for (const char* file : {"libAPlayer.so", "libAPlayerCaller.so", "libewe.so", "libxldl.so",
                              "cache/cache.dll", "codecs/Course.dll", "TessalUpdata"}) {
         const auto path = installation_->folder() / file;
         const auto kept = installation_->folder().parent_path() / "kept.bin";
