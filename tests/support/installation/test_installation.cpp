@@ -133,6 +133,14 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::filesy
 
 TestInstallation::TestInstallation(site::SiteOptions options) {
     ::setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+    // The ".tessal" association and the machine identity file a run writes stay in the
+    // installation's own desktop folders, never the member's.
+    for (const auto& [variable, folder] :
+         {std::pair{"XDG_DATA_HOME", "xdg-data"}, std::pair{"XDG_CONFIG_HOME", "xdg-config"}}) {
+        const auto path = runtime_.path() / folder;
+        std::filesystem::create_directories(path);
+        ::setenv(variable, path.c_str(), 1);
+    }
     options.base_port = 0;
     site_ = std::make_unique<site::ReferenceSite>(options);
     if (!site_->Start(error_))
