@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTreeView>
+#include <algorithm>
 
 #include "client/catalogue/picture_list.h"
 #include "common/gui/element_events.h"
@@ -37,8 +38,20 @@ protected:
 };
 
 TEST_F(MainWindowTest, TheDemoCatalogueIsShownAndItsPicturesReplaceThePlaceholders) {
-    ASSERT_TRUE(LoginAsDemo());
     const auto& data = installation_->site().data();
+    // The first picture fetched (the first type's first course) comes late, so that the
+    // member sees the placeholders first.
+    const auto first = std::find_if(data.courses.begin(), data.courses.end(), [&](const auto& c) {
+        return c.type == data.course_types.front();
+    });
+    ASSERT_NE(first, data.courses.end());
+    site::FaultRule late;
+    late.host = "MainSite";
+    late.path = "/upload/course/" + first->picture;
+    late.delay_ms = 3000;
+    late.times = 1;
+    installation_->site().faults().Add(late);
+    ASSERT_TRUE(LoginAsDemo());
     EXPECT_EQ(Groups(), static_cast<int>(data.course_types.size()));
     // Built while the window was hidden, every group shows without a click.
     QTest::qWait(10);
@@ -47,6 +60,8 @@ TEST_F(MainWindowTest, TheDemoCatalogueIsShownAndItsPicturesReplaceThePlaceholde
         EXPECT_NE(Tree().tree().RowWidget(group), nullptr) << group;
     const int first_group = Tree().tree().FirstChild(kRootItem);
     Tree().tree().Expand(first_group, true);
+    const int first_course = Tree().tree().FirstChild(first_group);
+    EXPECT_TRUE(Tree().PictureOf(first_course).endsWith("lessonpicIsloading.png"));
     SaveShot(Main(), "main_window_before_pictures");
 
     // Every course was listed; the thread fetches them one by one.
