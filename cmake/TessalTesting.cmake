@@ -1,5 +1,8 @@
 # tessal_add_test(NAME name SOURCES ... LIBS ... [PROPERTIES ...])
-# One GoogleTest executable per module; its cases are discovered into CTest.
+# One GoogleTest executable per module; its cases are discovered into CTest. The
+# discovery passes the properties on as one list: an ENVIRONMENT property keeps only its
+# first "NAME=value", so a test that needs more sets them itself (the installation's
+# desktop folders, the offscreen platform in the GUI tests' main).
 function(tessal_add_test)
   cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
