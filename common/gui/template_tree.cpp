@@ -106,9 +106,10 @@ TemplateTree::TemplateTree(QTreeView* view) : QObject(view), view_(view) {
             });
 }
 
-bool TemplateTree::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_->viewport() &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+// Only the viewport is watched; it may still get events while the view is being
+// destroyed, so the view is not asked for anything here.
+bool TemplateTree::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
         ScheduleRefresh();
     return false;
 }
