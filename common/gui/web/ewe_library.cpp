@@ -3,12 +3,19 @@
 #include <dlfcn.h>
 
 #include "common/base/trace.h"
+#include "engines/video/loader/elf_exports.h"
 
 namespace tessal::gui {
 
 bool EweLibrary::Load() {
     if (loaded())
         return true;
+    // The file is replaced by updates: a cut one would be mapped past its end and end the
+    // whole program inside the dynamic loader, so only a whole library is loaded.
+    if (!ReadElfDynamicInfo(library_)) {
+        Trace("web engine not loaded: " + library_.string() + " is not a whole library");
+        return false;
+    }
     // Resolve everything now: a missing dependency must fail here, not inside a page.
     void* module = ::dlopen(library_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {

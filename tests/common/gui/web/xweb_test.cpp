@@ -6,6 +6,7 @@
 #include "common/gui/web/xweb.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -182,7 +184,16 @@ TEST_F(XWebTest, GetWebViewOfAnotherKindOfElementTracesTheToolkitMessage) {
 }
 
 TEST_F(XWebTest, AnEngineThatCannotBeLoadedLeavesTheElementEmpty) {
-    for (const char* library : {"/nonexistent/libewe.so", TESSAL_EWE_INCOMPLETE}) {
+    // A cut engine: its headers whole, its code gone (the loader would map past the end).
+    std::ifstream built(TESSAL_EWE_LIBRARY, std::ios::binary);
+    std::string head(4096, '\0');
+    built.read(head.data(), static_cast<std::streamsize>(head.size()));
+    const std::string cut = (std::filesystem::temp_directory_path() /
+                             ("libewe-cut-" + std::to_string(::getpid()) + ".so"))
+                                .string();
+    std::ofstream(cut, std::ios::binary) << head;
+    for (const std::string& library :
+         {std::string("/nonexistent/libewe.so"), std::string(TESSAL_EWE_INCOMPLETE), cut}) {
         const auto engine = std::make_shared<EweLibrary>(library);
         WebWindow web(engine);
         web.window.show();
@@ -191,6 +202,7 @@ TEST_F(XWebTest, AnEngineThatCannotBeLoadedLeavesTheElementEmpty) {
         EXPECT_EQ(web.engine_view(), nullptr) << library;
         EXPECT_TRUE(web.element->findChildren<QWidget*>().isEmpty()) << library;
     }
+    std::filesystem::remove(cut);
 }
 
 TEST_F(XWebTest, TheFirstPageStartsTheEngineAndItsViewFillsTheElement) {
