@@ -1,0 +1,56 @@
+#include "client/catalogue/online_play.h"
+
+#include <json/json.h>
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+
+#include "common/files/md5.h"
+
+namespace tessal::client {
+namespace {
+
+constexpr const char* kTokenKey = "qorvanel";
+constexpr double kTenThousandLimit = 100000;
+
+}  // namespace
+
+std::optional<std::string> TimestampOf(std::string_view reply) {
+    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    if (reply.empty() || !reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors))
+        return std::nullopt;
+    const Json::Value timestamp =
+        root.isObject() ? root.get("timestamp", Json::Value()) : Json::Value();
+    if (!timestamp.isString() || timestamp.asString().empty())
+        return std::nullopt;
+    return timestamp.asString();
+}
+
+std::string OnlinePlayToken(std::string_view uid, std::string_view timestamp) {
+    return TextMd5(std::string(uid) + std::string(timestamp) + kTokenKey);
+}
+
+std::string MiniplayerUrl(const SiteSettings& site, const OnlineLesson& lesson) {
+    return site.HostUrl(SiteHost::kCourse) +
+           "/p/miniplayer?token=" + OnlinePlayToken(lesson.uid, lesson.timestamp) +
+           "&uid=" + lesson.uid + "&courseid=" + lesson.course_id +
+           "&lessonid=" + lesson.lesson_id + "&time=" + lesson.timestamp;
+}
+
+std::string CounterText(double value) {
+    if (!std::isfinite(value))
+        return "0";
+    if (value <= kTenThousandLimit)
+        return std::to_string(static_cast<long long>(std::trunc(value)));
+    // One decimal with a point, whatever the desktop's locale says.
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value / 10000, std::chars_format::fixed, 1).ptr;
+    return std::string(text, end) + "万";
+}
+
+}  // namespace tessal::client
