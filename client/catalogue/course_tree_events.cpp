@@ -21,6 +21,7 @@ namespace {
 using namespace tessal::gui;
 
 constexpr const char* kDoubleClickBound = "courseDoubleClickBound";
+constexpr const char* kArrowReady = "groupArrowReady";
 
 // The handlers read at most 10 characters of an id cell.
 std::string IdText(const QString& cell) {
@@ -81,12 +82,16 @@ void CourseTree::OnTemplateCreated(EventArgs& args) {
     args.handled = true;
     if (IsGroup(item)) {
         if (auto* expand = qobject_cast<QAbstractButton*>(FindElement(row, 1))) {
-            AddStateImage(expand, kStateChecked, Image("IMAGE/MainW/click1.png"));
-            AddStateImage(expand, kStateUnchecked, Image("IMAGE/MainW/click2.png"));
-            // The arrow shows the group's state; a click on it selects the group.
-            expand->setCheckable(true);
+            // A reused row keeps its arrow's images; only the state is the new group's.
+            if (!expand->property(kArrowReady).toBool()) {
+                expand->setProperty(kArrowReady, true);
+                AddStateImage(expand, kStateChecked, Image("IMAGE/MainW/click1.png"));
+                AddStateImage(expand, kStateUnchecked, Image("IMAGE/MainW/click2.png"));
+                // The arrow shows the group's state; a click on it selects the group.
+                expand->setCheckable(true);
+                expand->setAttribute(Qt::WA_TransparentForMouseEvents);
+            }
             expand->setChecked(tree_->IsExpanded(item));
-            expand->setAttribute(Qt::WA_TransparentForMouseEvents);
         }
         SetFont(row, 2, 10);
         return;

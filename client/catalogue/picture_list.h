@@ -27,7 +27,6 @@ public:
     // course name met twice keeps one section, with the later item, as a profile write
     // would leave it.
     void Add(const std::string& name, int item);
-    int size() const { return static_cast<int>(names_.size()); }
     // Replaces `file` with the list; false when it cannot be written.
     bool Write(const std::filesystem::path& file) const;
 

@@ -350,13 +350,6 @@ void TemplateTree::PrepareSome() {
         prepare_.stop();
 }
 
-int TemplateTree::SpareRows() const {
-    int count = 0;
-    for (const auto& rows : spare_)
-        count += static_cast<int>(rows.size());
-    return count;
-}
-
 // A spare row of the template, or a new one; filled for `item`.
 QWidget* TemplateTree::RowFor(int item, const QString& template_path) {
     QList<QWidget*>& spare = spare_[template_path];

@@ -78,8 +78,6 @@ public:
     // The rows built now: at most those in view.
     int BuiltRows() const { return static_cast<int>(built_.size()); }
     QWidget* RowWidget(int item) const;
-    // Row widgets kept for reuse, out of view.
-    int SpareRows() const;
     // Builds the rows in view now instead of on the next turn of the event loop.
     void RefreshNow();
     // Makes `count` spare rows of the template ahead of need, a few at each turn of the
