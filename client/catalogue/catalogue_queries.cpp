@@ -41,6 +41,11 @@ std::optional<long long> DecimalNumber(std::string_view text) {
 }
 
 // The template with each quoted '?' made a plain ?, and which values were quoted.
+std::string ColumnText(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text != nullptr ? text : "";
+}
+
 std::string BindableStatement(std::string_view statement, std::vector<bool>& quoted) {
     std::string bindable;
     for (std::size_t i = 0; i < statement.size(); ++i) {
@@ -119,37 +124,65 @@ std::optional<std::vector<std::string>> CatalogueQueries::Column(
 // binds every value.
 std::optional<std::vector<std::string>> CatalogueQueries::Run(
     std::string_view label, std::string_view shown, const std::vector<SqlValue>& values) const {
+    std::vector<std::string> rows;
+    std::string error;
+    const bool ran = Execute(shown, values, error, [&rows](sqlite3_stmt* statement) {
+        rows.emplace_back(ColumnText(statement, 0));
+        return true;
+    });
+    if (ran)
+        return rows;
+    if (report_)
+        report_(std::string(label),
+                std::string(label) + " sql:" + StatementWithValues(shown, values) + error);
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> CatalogueQueries::FirstRow(
+    std::string_view statement, const std::vector<SqlValue>& values) const {
+    std::vector<std::string> row;
+    std::string error;
+    const bool ran = Execute(statement, values, error, [&row](sqlite3_stmt* raw) {
+        for (int k = 0; k < sqlite3_column_count(raw); ++k)
+            row.emplace_back(ColumnText(raw, k));
+        return false;  // the first row is all it wants
+    });
+    return ran ? std::optional(row) : std::nullopt;
+}
+
+bool CatalogueQueries::Execute(std::string_view shown, const std::vector<SqlValue>& values,
+                               std::string& error,
+                               const std::function<bool(sqlite3_stmt*)>& on_row) const {
     std::vector<bool> quoted;
     const std::string bindable = BindableStatement(shown, quoted);
     std::vector<SqlValue> bound = values;
     for (std::size_t i = 0; i < bound.size() && i < quoted.size(); ++i)
         bound[i].as_text = bound[i].as_text || quoted[i];
-    const auto fail = [&](const std::string& error) -> std::optional<std::vector<std::string>> {
-        if (report_)
-            report_(std::string(label),
-                    std::string(label) + " sql:" + StatementWithValues(shown, values) + error);
-        return std::nullopt;
-    };
     const CourseDatabase::Use use = database_.Acquire();
     sqlite3* connection = use.connection();
-    if (connection == nullptr)
-        return fail("no database");
+    if (connection == nullptr) {
+        error = "no database";
+        return false;
+    }
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(connection, bindable.c_str(), static_cast<int>(bindable.size()), &raw,
-                           nullptr) != SQLITE_OK)
-        return fail(sqlite3_errmsg(connection));
+                           nullptr) != SQLITE_OK) {
+        error = sqlite3_errmsg(connection);
+        return false;
+    }
     const std::unique_ptr<sqlite3_stmt, StatementDeleter> statement(raw);
-    if (!Bind(raw, bound))
-        return fail(sqlite3_errmsg(connection));
-    std::vector<std::string> rows;
+    if (!Bind(raw, bound)) {
+        error = sqlite3_errmsg(connection);
+        return false;
+    }
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-        rows.emplace_back(text != nullptr ? text : "");
+        if (!on_row(raw))
+            return true;
     }
     if (step != SQLITE_DONE)
-        return fail(sqlite3_errmsg(connection));
-    return rows;
+        error = sqlite3_errmsg(connection);
+    return step == SQLITE_DONE;
 }
 
 }  // namespace tessal::client

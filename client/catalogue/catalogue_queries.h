@@ -15,6 +15,8 @@
 
 #include "client/catalogue/course_database.h"
 
+struct sqlite3_stmt;
+
 namespace tessal::client {
 
 inline constexpr const char* kDatabaseFailureText = "数据库执行错误";
@@ -57,9 +59,18 @@ public:
     std::optional<std::vector<std::string>> Column(std::string_view statement,
                                                    const std::vector<SqlValue>& values = {}) const;
 
+    // Every column of the first row of `statement` (none when it has no row); nothing
+    // when it failed, which the caller reports in its own words.
+    std::optional<std::vector<std::string>> FirstRow(std::string_view statement,
+                                                     const std::vector<SqlValue>& values) const;
+
 private:
     std::optional<std::vector<std::string>> Run(std::string_view label, std::string_view statement,
                                                 const std::vector<SqlValue>& values) const;
+
+    // Runs `statement` with `values` bound; `on_row` takes each row until it says enough.
+    bool Execute(std::string_view statement, const std::vector<SqlValue>& values,
+                 std::string& error, const std::function<bool(sqlite3_stmt*)>& on_row) const;
 
     CourseDatabase& database_;
     DatabaseFailureReporter report_;

@@ -2,6 +2,8 @@
 
 #include <json/json.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -14,6 +16,14 @@ namespace {
 constexpr const char* kTokenKey = "qorvanel";
 constexpr double kTenThousandLimit = 100000;
 
+// The time goes into the page's address as it is: anything but these characters would
+// change what the address asks for.
+bool IsAddressSafe(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == ':';
+    });
+}
+
 }  // namespace
 
 std::optional<std::string> TimestampOf(std::string_view reply) {
@@ -25,7 +35,8 @@ std::optional<std::string> TimestampOf(std::string_view reply) {
         return std::nullopt;
     const Json::Value timestamp =
         root.isObject() ? root.get("timestamp", Json::Value()) : Json::Value();
-    if (!timestamp.isString() || timestamp.asString().empty())
+    if (!timestamp.isString() || timestamp.asString().empty() ||
+        !IsAddressSafe(timestamp.asString()))
         return std::nullopt;
     return timestamp.asString();
 }

@@ -15,7 +15,8 @@ namespace tessal::client {
 inline constexpr const char* kTimestampPath = "/app_client_api_v2/timestamp";
 
 // The "timestamp" string of a timestamp reply; nothing when the reply is not JSON, is
-// not an object, or has no non-empty string "timestamp".
+// not an object, or has no non-empty string "timestamp" made of letters, digits and
+// "-._:" only (it goes into the page's address unencoded).
 std::optional<std::string> TimestampOf(std::string_view reply);
 
 // MD5 of uid + timestamp + the site's key, as 32 lowercase hexadecimal digits.

@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
+#include "client/catalogue/question_window.h"
 #include "client/shell/close_requests.h"
 #include "client/shell/installation_check.h"
 #include "client/shell/member_display.h"
@@ -270,8 +271,9 @@ void ClientApp::BuildMainWindow() {
     hooks.start_player = [this] {
         environment_.start_program(environment_.program_folder / "TessalPlayer", {});
     };
-    // The lesson window and the download center fill these in when they come.
-    hooks.open_course = [this](const std::string& id) { Log("open course " + id); };
+    MakeLessonWindows();
+    hooks.open_course = [this](const std::string& id) { lesson_windows_->Open(id); };
+    // The download center fills this in when it comes.
     hooks.queue_course = [this](int id) { Log("queue course " + std::to_string(id)); };
     hooks.log = [this](const std::string& line) { Log(line); };
     main_window_->Build(*catalogue_, *environment_.boxes, std::move(hooks), &stop_);
@@ -279,6 +281,36 @@ void ClientApp::BuildMainWindow() {
                         [this] { main_window_->DestroyCourseMenu(); });
     shutdown_steps_.Add(ShutdownStage::kWorkers, "course pictures",
                         [this] { main_window_->StopCoursePictures(); });
+}
+
+void ClientApp::MakeLessonWindows() {
+    lesson_windows_ = std::make_unique<LessonWindows>([this] { return LessonContext(); });
+    shutdown_steps_.Add(ShutdownStage::kWindows, "lesson window",
+                        [this] { lesson_windows_->Close(); });
+    shutdown_steps_.Add(ShutdownStage::kWorkers, "online lesson loader",
+                        [this] { lesson_windows_->StopLoader(); });
+}
+
+LessonWindowContext ClientApp::LessonContext() {
+    LessonWindowContext context;
+    context.program_folder = environment_.program_folder;
+    context.catalogue = catalogue_.get();
+    context.site = site_;
+    context.uid = session_.Snapshot().uid;
+    context.download_root = settings_.Snapshot().download_root;
+    context.web_engine = web_engine_;
+    context.boxes = environment_.boxes;
+    context.icon = main_window_->window()->windowIcon();
+    context.screen = screen_;
+    context.log = [this](const std::string& line) { Log(line); };
+    // The download center fills this in when it comes.
+    context.queue_lesson = [this](int id) { Log("queue lesson " + std::to_string(id)); };
+    context.open_question = [this](QWidget* lesson_window, const std::string& course_id) {
+        ShowQuestionWindow(lesson_window,
+                           {environment_.program_folder, site_, course_id, environment_.boxes,
+                            [this](const std::string& line) { Log(line); }});
+    };
+    return context;
 }
 
 // After a login: the member in the main window, the window centred and shown on top,

@@ -17,6 +17,7 @@
 #include "client/catalogue/course_database.h"
 #include "client/download/download_engine.h"
 #include "client/shell/client_settings.h"
+#include "client/shell/lesson_windows.h"
 #include "client/shell/login_service.h"
 #include "client/shell/login_window.h"
 #include "client/shell/main_window.h"
@@ -71,6 +72,7 @@ public:
     LoginWindow* login_window() const { return login_window_.get(); }
     MainWindow* main_window() const { return main_window_.get(); }
     SettingsWindow* settings_window() const { return settings_window_.get(); }
+    LessonWindows* lesson_windows() const { return lesson_windows_.get(); }
     gui::TrayIcon* login_tray() const { return login_tray_.get(); }
     gui::TrayIcon* member_tray() const { return member_tray_.get(); }
     Session& session() { return session_; }
@@ -89,6 +91,8 @@ private:
     void ShowLoginWindow();
     void BuildMainWindow();
     void ShowMainWindow();
+    void MakeLessonWindows();
+    LessonWindowContext LessonContext();
     static void RestoreWindow(QWidget* window);
     void HideWindow(QWidget* window, const gui::TrayIcon* tray);
     void Log(const std::string& line);
@@ -110,6 +114,7 @@ private:
     std::unique_ptr<LoginWindow> login_window_;
     std::unique_ptr<MainWindow> main_window_;
     std::unique_ptr<SettingsWindow> settings_window_;
+    std::unique_ptr<LessonWindows> lesson_windows_;
     std::unique_ptr<gui::TrayIcon> login_tray_;
     std::unique_ptr<gui::TrayIcon> member_tray_;  // from the login on
     // Started once the member is shown; the push messages bring its body.

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFormBuilder>
 
+#include "common/gui/caption_roles.h"
+
 namespace tessal::gui {
 
 QWidget* LoadLayout(const QString& path, QWidget* parent, QString* error) {
@@ -19,8 +21,13 @@ QWidget* LoadLayout(const QString& path, QWidget* parent, QString* error) {
     // Layouts name images relative to the program folder, which is the current folder.
     loader.setWorkingDirectory(QDir::current());
     QWidget* window = loader.load(&file, parent);
-    if (window == nullptr && error != nullptr)
-        *error = path + ": " + loader.errorString();
+    if (window == nullptr) {
+        if (error != nullptr)
+            *error = path + ": " + loader.errorString();
+        return nullptr;
+    }
+    if (parent == nullptr)
+        BindCaptionRoles(window);
     return window;
 }
 

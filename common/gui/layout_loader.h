@@ -10,8 +10,8 @@
 namespace tessal::gui {
 
 // The widget the file describes, owned by `parent` (a top-level window when null, which
-// the caller then owns), or null when the file is missing or not a layout; `error`, when
-// given, then says why.
+// the caller then owns, with its caption buttons' roles bound), or null when the file
+// is missing or not a layout; `error`, when given, then says why.
 QWidget* LoadLayout(const QString& path, QWidget* parent = nullptr, QString* error = nullptr);
 
 }  // namespace tessal::gui

@@ -63,6 +63,7 @@ SiteSettings SiteSettings::Load(const std::filesystem::path& site_ini) {
     if (!hotline.empty()) {
         settings.hotline_ = hotline;
     }
+    settings.questions_ = document.Value("Features", "Questions").value_or("") == "1";
     return settings;
 }
 

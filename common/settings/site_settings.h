@@ -40,6 +40,8 @@ public:
 
     const std::string& code_page() const { return code_page_; }
     const std::string& hotline() const { return hotline_; }
+    // [Features] Questions=1: the lesson window shows its question button.
+    bool questions() const { return questions_; }
 
     // The Site.ini key of a host ("MainSite", "Download1", ...).
     static std::string_view KeyOf(SiteHost host);
@@ -51,6 +53,7 @@ private:
     std::array<bool, kSiteHostCount> secure_{};
     std::string code_page_;
     std::string hotline_;
+    bool questions_ = false;
 };
 
 }  // namespace tessal

@@ -22,5 +22,6 @@ using ImageTable = std::vector<ImageEntry>;
 void AddLoginImages(ImageTable& table, const LogoMark& mark);
 void AddMainWindowImages(ImageTable& table, const LogoMark& mark);
 void AddGradeBadges(ImageTable& table);
+void AddLessonWindowImages(ImageTable& table);
 
 }  // namespace tessal::imagegen

@@ -58,6 +58,7 @@ int Run(const QDir& out, const QDir& sources) {
     tessal::imagegen::AddLoginImages(table, mark);
     tessal::imagegen::AddMainWindowImages(table, mark);
     tessal::imagegen::AddGradeBadges(table);
+    tessal::imagegen::AddLessonWindowImages(table);
     for (const auto& entry : table) {
         if (!WriteImage(out, entry.path, entry.draw())) {
             std::fprintf(stderr, "tessal-make-images: cannot write %s\n",

@@ -19,6 +19,8 @@ std::string SiteAddresses::SiteIniText(const std::string& code_page,
         out << SiteSettings::KeyOf(host) << "=" << HostName(host) << "\n";
     }
     out << "[Site]\nCodePage=" << code_page << "\nHotline=" << hotline << "\n";
+    // The reference site takes questions.
+    out << "[Features]\nQuestions=1\n";
     return out.str();
 }
 

@@ -22,6 +22,10 @@ TEST(OnlinePlayTest, OnlyAStringTimestampOfAJsonObjectCounts) {
         {R"(["timestamp"])", std::nullopt},
         {"<html>busy</html>", std::nullopt},
         {"", std::nullopt},
+        {R"({"timestamp":"2026-12-08T04:50:00.5"})", "2026-12-08T04:50:00.5"},
+        {R"({"timestamp":"1&uid=2"})", std::nullopt},
+        {R"({"timestamp":"1 2"})", std::nullopt},
+        {R"({"timestamp":"1#x"})", std::nullopt},
     };
     for (const auto& [reply, timestamp] : cases)
         EXPECT_EQ(TimestampOf(reply), timestamp) << reply;

@@ -33,7 +33,8 @@ TEST(SiteSettings, SiteIniOverridesHostsPortsSchemeAndCodePage) {
                                     "Download2=http://127.0.0.1:18088\n"
                                     "Codec=127.0.0.1\n"
                                     "IpLookup=\n"
-                                    "[Site]\nCodePage=GB18030\nHotline=010-1234\n"));
+                                    "[Site]\nCodePage=GB18030\nHotline=010-1234\n"
+                                    "[Features]\nQuestions=1\n"));
     const SiteSettings settings = SiteSettings::Load(file);
     const SiteSettings defaults;
     EXPECT_EQ(settings.HostUrl(SiteHost::kMainSite), "http://127.0.0.1:18080");
@@ -45,6 +46,7 @@ TEST(SiteSettings, SiteIniOverridesHostsPortsSchemeAndCodePage) {
     EXPECT_EQ(settings.HostName(SiteHost::kVideoApi), defaults.HostName(SiteHost::kVideoApi));
     EXPECT_EQ(settings.code_page(), "GB18030");
     EXPECT_EQ(settings.hotline(), "010-1234");
+    EXPECT_TRUE(settings.questions());
 }
 
 TEST(SiteSettings, ACodecHostWithItsOwnPortKeepsIt) {
@@ -72,6 +74,8 @@ TEST(SiteSettings, TheShippedSiteIniMatchesTheBuiltInValues) {
     }
     EXPECT_EQ(loaded.code_page(), built_in.code_page());
     EXPECT_EQ(loaded.hotline(), built_in.hotline());
+    EXPECT_EQ(loaded.questions(), built_in.questions());
+    EXPECT_FALSE(built_in.questions());
 }
 
 }  // namespace

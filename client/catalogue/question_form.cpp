@@ -1,0 +1,37 @@
+#include "client/catalogue/question_form.h"
+
+#include "common/base/text_codec.h"
+#include "common/net/url.h"
+
+namespace tessal::client {
+namespace {
+
+std::string Field(std::string_view text, std::string_view code_page) {
+    return UrlEncode(text, false, code_page);
+}
+
+}  // namespace
+
+QuestionForm BuildQuestionForm(std::string_view question, std::string_view course_id,
+                               std::string_view code_page) {
+    if (question.empty() || question == kQuestionPlaceholder)
+        return {QuestionCheck::kNothingAsked, {}};
+    if (CodePageFromUtf8(question, code_page).size() > kQuestionMaxBytes)
+        return {QuestionCheck::kTooLong, {}};
+    std::string body = "mode=1";
+    body += "&acc=" + Field(kQuestionAccount, code_page);
+    body += "&pwd=" + Field(kQuestionPassword, code_page);
+    body += "&tit=" + Field(kQuestionTitle, code_page);
+    body += "&con=" + Field(question, code_page);
+    body += "&course=";
+    body += course_id;
+    return {QuestionCheck::kSend, std::move(body)};
+}
+
+std::string QuestionReplyText(std::string_view reply, std::string_view code_page) {
+    if (reply == "1")
+        return kQuestionSentText;
+    return Utf8FromCodePage(reply, code_page);
+}
+
+}  // namespace tessal::client

@@ -1,0 +1,50 @@
+#include "client/download/lesson_files.h"
+
+#include "client/catalogue/catalogue_queries.h"
+
+namespace tessal::client {
+namespace {
+
+// A name that stays one folder or file below its parent.
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+std::string LastUrlSegment(std::string_view url) {
+    std::size_t cut = url.rfind('/');
+    if (cut == std::string_view::npos)
+        cut = url.rfind('\\');
+    return std::string(cut == std::string_view::npos ? url : url.substr(cut + 1));
+}
+
+std::optional<std::filesystem::path> CourseFolder(const std::string& download_root,
+                                                  const std::string& type,
+                                                  const std::string& course) {
+    const std::string type_folder = type.empty() ? kUntypedCourseFolder : type;
+    if (!IsPlainName(type_folder) || !IsPlainName(course))
+        return std::nullopt;
+    return std::filesystem::path(download_root) / type_folder / course;
+}
+
+bool IsLessonDownloaded(const CatalogueQueries& catalogue, const std::string& download_root,
+                        const std::string& lesson_id) {
+    const std::string segment =
+        LastUrlSegment(catalogue.Lookup(CatalogueLookup::kLessonIdtoUrl, {lesson_id}));
+    if (!IsPlainName(segment))
+        return false;
+    const std::string course =
+        catalogue.Lookup(CatalogueLookup::kLessonIdtoCourseName, {lesson_id});
+    if (course.empty())
+        return false;
+    const std::string type = catalogue.Lookup(CatalogueLookup::kCoursNametoType, {course});
+    if (type.empty())
+        return false;
+    const auto folder = CourseFolder(download_root, type, course);
+    std::error_code error;
+    return folder && std::filesystem::is_regular_file(*folder / segment, error);
+}
+
+}  // namespace tessal::client
