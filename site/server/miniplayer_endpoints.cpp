@@ -1,6 +1,7 @@
 // The online lesson page: a signed query (token = MD5 of uid, time and the shared key)
 // opens a small HTML5 page whose video element plays the lesson's media from the
-// course host.
+// course host. The page tells the host once its video plays ("/p/playing?lessonid="),
+// so that tests and benchmarks see playback from outside the client.
 
 #include <cstdlib>
 
@@ -25,10 +26,13 @@ Reply ErrorPage(int status, const std::string& message) {
 std::string PlayerPage(const SiteUrls& urls, const Course& course, const Lesson& lesson) {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + EscapeHtml(lesson.name) +
            "</title><style>html,body{margin:0;height:100%;background:#000}"
-           "video{width:100%;height:100%;object-fit:contain}</style></head><body>"
+           "video{display:block;width:100%;height:100%;object-fit:contain}</style></head><body>"
            "<video id=\"lesson\" controls autoplay data-course=\"" +
            std::to_string(course.id) + "\" data-lesson=\"" + std::to_string(lesson.id) +
-           "\" src=\"" + EscapeHtml(urls.LessonMediaUrl(lesson)) + "\"></video></body></html>";
+           "\" src=\"" + EscapeHtml(urls.LessonMediaUrl(lesson)) +
+           "\"></video><script>document.getElementById('lesson').addEventListener('playing',"
+           "()=>fetch('/p/playing?lessonid=" +
+           std::to_string(lesson.id) + "'),{once:true});</script></body></html>";
 }
 
 Reply Miniplayer(const SiteContext& site, const SiteRequest& request) {
@@ -65,6 +69,8 @@ void AddMiniplayerEndpoints(Routes& routes, SiteContext& site) {
                [&site](const SiteRequest& request) { return Miniplayer(site, request); });
     routes.AddPrefix(SiteHost::kCourse, Method::kGet, kLessonMediaPathPrefix,
                      [&site](const SiteRequest& request) { return LessonMedia(site, request); });
+    routes.Add(SiteHost::kCourse, Method::kGet, "/p/playing",
+               [](const SiteRequest&) { return Reply::Status(204, ""); });
 }
 
 }  // namespace tessal::site

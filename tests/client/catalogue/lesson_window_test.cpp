@@ -226,6 +226,10 @@ TEST_F(LessonWindowTest, TheFirstLessonInCatalogueOrderPlaysSignedForTheMember) 
     QWidget* page = window_->web_view()->engine_view();
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(gui::test::WaitForPage(page, "document.title == '函数'"));
+    // The page tells the site once its video plays.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !installation_.site().requests().To("Course", "/p/playing").empty(); },
+        20000));
     EXPECT_TRUE(gui::test::WaitForPage(
         page, "(v => v && !v.paused && v.currentTime > 0)(document.querySelector('video'))"));
     EXPECT_EQ(Text(8), "函数");

@@ -1,7 +1,9 @@
 // The main window after a login with the demo catalogue: the tree as the member sees it,
 // the course pictures arriving from the site, and the header's buttons.
 
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTreeView>
@@ -117,6 +119,58 @@ TEST_F(MainWindowTest, TheHeaderButtonsDoWhatTheySay) {
     client_->member_tray()->icon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(Main()->isVisible());
     EXPECT_FALSE(Main()->isMinimized());
+}
+
+// A double click on a course opens its lesson window, one at a time, with the question
+// button the site's Site.ini switches on; the shutdown routine closes the last one. The
+// site's time is refused here, so no page (and no web engine) is loaded.
+TEST_F(MainWindowTest, ADoubleClickedCourseOpensItsLessonWindowOneAtATime) {
+    ASSERT_TRUE(LoginAsDemo());
+    site::FaultRule no_time;
+    no_time.host = "AppApi";
+    no_time.path = "/app_client_api_v2/timestamp";
+    no_time.body = "{}";
+    installation_->site().faults().Add(no_time);
+    const auto double_click = [this](const QString& course) {
+        gui::TemplateTree& tree = Tree().tree();
+        for (int group = tree.FirstChild(kRootItem); group != kNoItem;
+             group = tree.NextSibling(group)) {
+            for (int item = tree.FirstChild(group); item != kNoItem;
+                 item = tree.NextSibling(item)) {
+                if (tree.Text(item, "name2") != course)
+                    continue;
+                tree.Expand(group, true);
+                tree.RefreshNow();
+                QWidget* row = tree.RowWidget(item);
+                ASSERT_NE(row, nullptr);
+                QTest::mouseDClick(gui::FindElement(row, 1), Qt::LeftButton);
+                return;
+            }
+        }
+        FAIL() << course.toStdString();
+    };
+    double_click("会计基础入门");
+    LessonWindows& windows = *client_->lesson_windows();
+    QPointer<LessonWindow> first = windows.current();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first->course_id(), "101");
+    EXPECT_TRUE(first->window()->isVisible());
+    QWidget* question = gui::FindElement(first->window(), 11);
+    EXPECT_TRUE(question->isVisible());
+    Click(question);
+    QWidget* asking = QApplication::activeModalWidget();
+    ASSERT_NE(asking, nullptr);
+    EXPECT_EQ(asking->parentWidget(), first->window());
+    asking->close();
+
+    double_click("Python 编程基础");
+    EXPECT_TRUE(first.isNull());
+    QPointer<LessonWindow> second = windows.current();
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(second->course_id(), "201");
+    client_->Shutdown();
+    EXPECT_TRUE(second.isNull());
+    EXPECT_TRUE(boxes_.shown.empty());
 }
 
 }  // namespace
