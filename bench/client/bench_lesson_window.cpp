@@ -204,7 +204,8 @@ private:
             Mark(stages_.time, now);
         } else if (request.host != "Course") {
             return;
-        } else if (request.path == "/p/miniplayer" && Param(request.query, "lessonid") == lesson_id_) {
+        } else if (request.path == "/p/miniplayer" &&
+                   Param(request.query, "lessonid") == lesson_id_) {
             Mark(stages_.page, now);
         } else if (request.path == "/p/media/" + lesson_id_ + ".webm") {
             Mark(stages_.media, now);
@@ -327,7 +328,8 @@ QWidget* CourseRow(gui::TemplateTree& tree, int course_id) {
     for (int group = tree.FirstChild(gui::kRootItem); group != gui::kNoItem;
          group = tree.NextSibling(group)) {
         bool holds = false;
-        for (int item = tree.FirstChild(group); item != gui::kNoItem; item = tree.NextSibling(item)) {
+        for (int item = tree.FirstChild(group); item != gui::kNoItem;
+             item = tree.NextSibling(item)) {
             if (tree.Text(item, "id").toInt() == course_id) {
                 found = item;
                 holds = true;
@@ -460,17 +462,14 @@ int RunRounds(ClientApp& client, test::TestInstallation& installation, int warm_
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_lesson_window INSTALLED_FOLDER [WARM_ROUNDS] [PAUSE_MS]\n");
+        std::fprintf(stderr,
+                     "usage: bench_lesson_window INSTALLED_FOLDER [WARM_ROUNDS] [PAUSE_MS]\n");
         return 2;
     }
-    gui::PrepareWebEngineEnvironment();  // before any thread starts
+    // The environment changes before any thread starts: the engine's, the display's,
+    // and the installation's own desktop folders (which it sets before its site starts).
+    gui::PrepareWebEngineEnvironment();
     ::setenv("QT_QPA_PLATFORM", std::getenv("DISPLAY") ? "xcb" : "offscreen", 0);
-    QApplication application(argc, argv);
-    gui::SetUpToolkit();
-    QApplication::setQuitOnLastWindowClosed(false);
-    const int warm_rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 8;
-    const std::chrono::milliseconds pause(argc > 3 ? std::max(0, std::atoi(argv[3])) : 1000);
-
     test::TestInstallation installation;
     if (!installation.ok()) {
         std::fprintf(stderr, "bench_lesson_window: %s\n", installation.error().c_str());
@@ -478,6 +477,11 @@ int main(int argc, char** argv) {
     }
     if (!FillInstallation(installation, argv[1]))
         return 1;
+    QApplication application(argc, argv);
+    gui::SetUpToolkit();
+    QApplication::setQuitOnLastWindowClosed(false);
+    const int warm_rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 8;
+    const std::chrono::milliseconds pause(argc > 3 ? std::max(0, std::atoi(argv[3])) : 1000);
     RecordingBoxes boxes;
     int status = 1;
     {
