@@ -142,7 +142,11 @@ void LessonWindow::ShowCounters(const std::string& course_name) {
 void LessonWindow::ShowAndSize() {
     SetFramedWindow(window_, Shadow{5, 255, 3, false, ColourFromBgr(0x1E1E1E)});
     EnableDragBorder(window_, true);
+    // The main window stays on top: a window that did not would open behind it.
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     window_->show();
+    window_->raise();
+    window_->activateWindow();
     SendWindowEvent(window_, kWindowSize);
     const QSize screen = context_.screen;
     if (screen.width() * 0.8 > 1200 && screen.height() * 0.8 > 741)

@@ -165,6 +165,8 @@ TEST_F(LessonWindowTest, ShowsTheCourseItsCountersAndItsLessonsByChapter) {
         QWidget* window = window_->window();
         EXPECT_TRUE(window_->built());
         EXPECT_TRUE(window->isVisible());
+        // Over the main window, which stays on top.
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         EXPECT_EQ(window->windowTitle(), c.title);
         EXPECT_EQ(Text(10), c.likes) << c.course;
         EXPECT_EQ(Text(12), c.views) << c.course;
