@@ -20,27 +20,16 @@ runs=${RUNS:-3}
 warm=${WARM:-8}
 pause_ms=${PAUSE_MS:-1000}
 
-work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cmake --install "$build" --prefix "$work/install" >/dev/null
 if [[ -z ${DISPLAY:-} ]]; then
   command -v Xvfb >/dev/null || { echo "bench-lesson-window: Xvfb is missing" >&2; exit 1; }
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 200); do [[ -s $work/display ]] && break; sleep 0.05; done
-  [[ -s $work/display ]] || { echo "bench-lesson-window: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
+  # Again, on a display of its own that ends with it.
+  exec "$(dirname "$0")/../tests/common/gui/web/under_xvfb.sh" "$0" "$build"
 fi
 export QT_QPA_PLATFORM=xcb
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --install "$build" --prefix "$work/install" >/dev/null
 
 for run in $(seq "$runs"); do
   if ! "$bench" "$work/install" "$warm" "$pause_ms" >>"$work/rounds" 2>"$work/run.log"; then

@@ -90,10 +90,8 @@ void CourseTree::SetUpView() {
     tree_->SetSelectedItemTemplate(Image("Layout/Tree_Item_Lesson_sel.xml"));
     // Groups use their own template only when it loads; otherwise they keep the item one.
     const QString group = Image("Layout/Tree_Item_group.xml");
-    if (QWidget* loaded = LoadLayout(group)) {
-        delete loaded;
+    if (IsLoadableLayout(group))
         group_template_ = group;
-    }
     for (const char* column : kColumns)
         tree_->AddColumn(column);
 }

@@ -42,10 +42,8 @@ void LessonWindow::SetUpTree() {
     tree_->SetItemTemplate(Image("Layout/LessonTree_Item_Lesson.xml"));
     tree_->SetSelectedItemTemplate(Image("Layout/LessonTree_Item_LessonSel.xml"));
     const QString group = Image("Layout/LessonTree_Item_group.xml");
-    if (QWidget* loaded = LoadLayout(group)) {
-        delete loaded;
+    if (IsLoadableLayout(group))
         group_template_ = group;
-    }
     for (const char* column : {"name", "name2", "id"})
         tree_->AddColumn(column);
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFormBuilder>
+#include <memory>
 
 #include "common/gui/caption_roles.h"
 
@@ -29,6 +30,11 @@ QWidget* LoadLayout(const QString& path, QWidget* parent, QString* error) {
     if (parent == nullptr)
         BindCaptionRoles(window);
     return window;
+}
+
+bool IsLoadableLayout(const QString& path) {
+    const std::unique_ptr<QWidget> loaded(LoadLayout(path, nullptr));
+    return loaded != nullptr;
 }
 
 }  // namespace tessal::gui

@@ -14,4 +14,7 @@ namespace tessal::gui {
 // is missing or not a layout; `error`, when given, then says why.
 QWidget* LoadLayout(const QString& path, QWidget* parent = nullptr, QString* error = nullptr);
 
+// Whether the file loads as a layout (a template that is used only when it loads).
+bool IsLoadableLayout(const QString& path);
+
 }  // namespace tessal::gui
