@@ -97,6 +97,48 @@ TEST_F(LayoutTest, TextsChecksAndVisibilityThroughTheCommonHelpers) {
     EXPECT_TRUE(account->isVisible());
 }
 
+// Caption buttons act by the role their layout gives them; a window held by another
+// (a template row) keeps its buttons inert.
+TEST_F(LayoutTest, CaptionButtonsDoWhatTheirRoleSays) {
+    const auto button = [](int id, const char* role) {
+        return std::string("<item><widget class=\"QPushButton\" name=\"b") + std::to_string(id) +
+               "\"><property name=\"id\" stdset=\"0\"><number>" + std::to_string(id) +
+               "</number></property><property name=\"role\" stdset=\"0\"><string>" + role +
+               "</string></property></widget></item>";
+    };
+    const std::string text =
+        "<ui version=\"4.0\"><widget class=\"QWidget\" name=\"W\"><layout class=\"QHBoxLayout\" "
+        "name=\"row\">" +
+        button(3, "minimize") + button(4, "maximize") + button(5, "close") + button(6, "unknown") +
+        "</layout></widget></ui>";
+    const auto window = Load(text);
+    ASSERT_NE(window, nullptr);
+    window->show();
+    const auto click = [&](int id) {
+        qobject_cast<QPushButton*>(FindElement(window.get(), id))->click();
+    };
+    click(6);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMaximized() || window->isMinimized());
+    click(4);
+    EXPECT_TRUE(window->isMaximized());
+    click(4);
+    EXPECT_FALSE(window->isMaximized());
+    click(3);
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    click(5);
+    EXPECT_FALSE(window->isVisible());
+
+    QWidget holder;
+    const auto file = folder_.Write("Layout/row.xml", text);
+    QWidget* row = LoadLayout(QString::fromStdString(file.string()), &holder);
+    ASSERT_NE(row, nullptr);
+    holder.show();
+    qobject_cast<QPushButton*>(FindElement(row, 5))->click();
+    EXPECT_TRUE(holder.isVisible());
+}
+
 TEST(ColourTest, WindowsColoursKeepRedInTheLowByte) {
     EXPECT_EQ(ColourFromBgr(0xFDAC5E), QColor(0x5E, 0xAC, 0xFD));
     EXPECT_EQ(ColourFromBgr(0xBD750B), QColor(0x0B, 0x75, 0xBD));
