@@ -76,6 +76,10 @@ void LessonWindow::SetToggleImages(const char* prefix) {
 }
 
 void LessonWindow::PlayOnline(const std::string& lesson_id) {
+    if (!IsDecimalId(course_id_) || !IsDecimalId(lesson_id)) {
+        context_.log("PlayLessonOnline id erro courseid:" + course_id_ + " lessonid:" + lesson_id);
+        return;
+    }
     const std::string name =
         context_.catalogue->Lookup(CatalogueLookup::kLessonIdtoName, {lesson_id});
     const std::string url = context_.site.HostUrl(SiteHost::kAppApi) + kTimestampPath;

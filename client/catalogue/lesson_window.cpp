@@ -137,8 +137,8 @@ void LessonWindow::ShowCounters(const std::string& course_name) {
                    QString::fromStdString(CounterText(std::strtod((*row)[1].c_str(), nullptr))));
 }
 
-// Shown with its shadow, laid out once, then made to fit a small screen: 61.8 % of the
-// screen's width at its top left corner, in the golden ratio.
+// Shown with its shadow, laid out once, then placed: a large screen keeps the layout's
+// size, a small one gets 61.8 % of its width at its top left corner, in the golden ratio.
 void LessonWindow::ShowAndSize() {
     SetFramedWindow(window_, Shadow{5, 255, 3, false, ColourFromBgr(0x1E1E1E)});
     EnableDragBorder(window_, true);
@@ -149,8 +149,12 @@ void LessonWindow::ShowAndSize() {
     window_->activateWindow();
     SendWindowEvent(window_, kWindowSize);
     const QSize screen = context_.screen;
-    if (screen.width() * 0.8 > 1200 && screen.height() * 0.8 > 741)
+    if (screen.width() * 0.8 > 1200 && screen.height() * 0.8 > 741) {
+        // The layout's size, in the middle of the screen rather than over its corner.
+        window_->move((screen.width() - window_->width()) / 2,
+                      (screen.height() - window_->height()) / 2);
         return;
+    }
     const double width = screen.width() * 0.618;
     window_->setGeometry(0, 0, static_cast<int>(width), static_cast<int>(width * 0.618));
 }

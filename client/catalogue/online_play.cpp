@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kTokenKey = "qorvanel";
 constexpr double kTenThousandLimit = 100000;
+constexpr double kLargestCount = 1e15;
 
 // The time goes into the page's address as it is: anything but these characters would
 // change what the address asks for.
@@ -28,6 +29,7 @@ bool IsAddressSafe(const std::string& text) {
 
 std::optional<std::string> TimestampOf(std::string_view reply) {
     Json::CharReaderBuilder builder;
+    builder["failIfExtra"] = true;  // a reply with more after its object is no reply
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
@@ -53,15 +55,23 @@ std::string MiniplayerUrl(const SiteSettings& site, const OnlineLesson& lesson) 
 }
 
 std::string CounterText(double value) {
-    if (!std::isfinite(value))
+    // Beyond these a count is no count: shown as none.
+    if (!std::isfinite(value) || value < -kLargestCount || value > kLargestCount)
         return "0";
     if (value <= kTenThousandLimit)
         return std::to_string(static_cast<long long>(std::trunc(value)));
     // One decimal with a point, whatever the desktop's locale says.
     char text[64];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value / 10000, std::chars_format::fixed, 1).ptr;
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value / 10000, std::chars_format::fixed, 1);
+    if (error != std::errc())
+        return "0";
     return std::string(text, end) + "万";
+}
+
+bool IsDecimalId(std::string_view id) {
+    return !id.empty() && id.size() <= 18 &&
+           std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace tessal::client

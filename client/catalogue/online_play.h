@@ -34,7 +34,10 @@ struct OnlineLesson {
 std::string MiniplayerUrl(const SiteSettings& site, const OnlineLesson& lesson);
 
 // A counter up to 100000 as its integer part; above, in units of ten thousand with one
-// decimal and "万" (234567 reads "23.5万").
+// decimal and "万" (234567 reads "23.5万"). Beyond ±10^15, or not a number: "0".
 std::string CounterText(double value);
+
+// Course and lesson ids go into the page's address as they are: only decimal digits may.
+bool IsDecimalId(std::string_view id);
 
 }  // namespace tessal::client

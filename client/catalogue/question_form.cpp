@@ -1,5 +1,7 @@
 #include "client/catalogue/question_form.h"
 
+#include <algorithm>
+
 #include "common/base/text_codec.h"
 #include "common/net/url.h"
 
@@ -16,7 +18,10 @@ QuestionForm BuildQuestionForm(std::string_view question, std::string_view cours
                                std::string_view code_page) {
     if (question.empty() || question == kQuestionPlaceholder)
         return {QuestionCheck::kNothingAsked, {}};
-    if (CodePageFromUtf8(question, code_page).size() > kQuestionMaxBytes)
+    const std::string converted = CodePageFromUtf8(question, code_page);
+    if (converted.empty())
+        return {QuestionCheck::kUnsendable, {}};
+    if (converted.size() > kQuestionMaxBytes)
         return {QuestionCheck::kTooLong, {}};
     std::string body = "mode=1";
     body += "&acc=" + Field(kQuestionAccount, code_page);
@@ -31,7 +36,12 @@ QuestionForm BuildQuestionForm(std::string_view question, std::string_view cours
 std::string QuestionReplyText(std::string_view reply, std::string_view code_page) {
     if (reply == "1")
         return kQuestionSentText;
-    return Utf8FromCodePage(reply, code_page);
+    const std::u16string text = WideFromUtf8(Utf8FromCodePage(reply, code_page));
+    std::size_t shown = std::min(text.size(), kQuestionReplyShown);
+    // Never half a character.
+    if (shown < text.size() && shown > 0 && text[shown - 1] >= 0xD800 && text[shown - 1] < 0xDC00)
+        --shown;
+    return Utf8FromWide(std::u16string_view(text).substr(0, shown));
 }
 
 }  // namespace tessal::client

@@ -21,13 +21,18 @@ inline constexpr std::string_view kQuestionPassword = "583017";
 inline constexpr std::size_t kQuestionMaxBytes = 2047;
 
 inline constexpr const char* kQuestionSentText = "提交成功";
-// Any text of up to 1000 characters fits: none takes more than two bytes.
-inline constexpr const char* kQuestionTooLongText = "问题太长，请删减到1000字以内再提交";
+// 2047 bytes: 1023 Chinese characters, or twice as many letters and digits.
+inline constexpr const char* kQuestionTooLongText = "问题太长，请删减后再提交";
+// The site code page of Site.ini is unknown to the system: nothing could be sent right.
+inline constexpr const char* kQuestionUnsendableText = "问题无法提交：站点编码设置有误";
+// A reply longer than this is no answer of the question script; the box shows its start.
+inline constexpr std::size_t kQuestionReplyShown = 500;
 
 enum class QuestionCheck {
     kSend,
     kNothingAsked,  // empty or the untouched placeholder: nothing is sent or shown
     kTooLong,       // over kQuestionMaxBytes in the site code page: refused
+    kUnsendable,    // the site code page cannot be converted to: refused
 };
 
 struct QuestionForm {
@@ -41,7 +46,7 @@ QuestionForm BuildQuestionForm(std::string_view question, std::string_view cours
                                std::string_view code_page);
 
 // What the result box says: "提交成功" for the reply "1", else the reply itself (empty
-// when nothing came back), read from `code_page`.
+// when nothing came back), read from `code_page`, at most kQuestionReplyShown characters.
 std::string QuestionReplyText(std::string_view reply, std::string_view code_page);
 
 }  // namespace tessal::client

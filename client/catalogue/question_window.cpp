@@ -126,8 +126,16 @@ void QuestionWindow::Submit() {
         return;
     const std::string question = ElementText(FindElement(window_, kQuestionEditorId)).toStdString();
     QuestionForm form = BuildQuestionForm(question, context_.course_id, context_.site.code_page());
-    if (form.check == QuestionCheck::kTooLong && context_.boxes != nullptr)
-        context_.boxes->Show(window_, kQuestionTooLongText, QString());
+    if (form.check == QuestionCheck::kTooLong || form.check == QuestionCheck::kUnsendable) {
+        // Nothing of this object is used after the box: it may have gone with the lesson
+        // window while the box showed.
+        if (context_.boxes != nullptr)
+            context_.boxes->Show(window_,
+                                 form.check == QuestionCheck::kTooLong ? kQuestionTooLongText
+                                                                       : kQuestionUnsendableText,
+                                 QString());
+        return;
+    }
     if (form.check == QuestionCheck::kSend)
         StartPost(std::move(form.body));
 }
@@ -156,8 +164,12 @@ void QuestionWindow::OnReply(const std::string& reply) {
         return;
     }
     if (context_.boxes != nullptr) {
+        const QPointer<QuestionWindow> alive = this;
         const std::string text = QuestionReplyText(reply, context_.site.code_page());
         context_.boxes->Show(lesson_window_, QString::fromStdString(text), QString());
+        // The lesson window, and this object with it, may have gone while the box showed.
+        if (alive.isNull())
+            return;
     }
     Close();
 }

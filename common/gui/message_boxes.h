@@ -12,7 +12,8 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // Shows `text` under `caption`, owned by `owner` (none when null), and returns once
-    // the member closed it.
+    // the member closed it or its owner was destroyed. Callers may be gone by then when
+    // the owner took them along.
     virtual void Show(QWidget* owner, const QString& text, const QString& caption) = 0;
 };
 

@@ -32,9 +32,19 @@ HeaderList RequestHeaders(std::string_view url, std::string_view cookie) {
     return headers;
 }
 
-size_t AppendToReply(char* data, size_t size, size_t count, void* reply) {
-    static_cast<std::string*>(reply)->append(data, size * count);
-    return size * count;
+struct ReplySink {
+    std::string text;
+    std::size_t limit;  // 0: none
+};
+
+// Taking less than was given ends the transfer as failed.
+size_t AppendToReply(char* data, size_t size, size_t count, void* sink_pointer) {
+    auto* sink = static_cast<ReplySink*>(sink_pointer);
+    const std::size_t bytes = size * count;
+    if (sink->limit != 0 && sink->text.size() + bytes > sink->limit)
+        return 0;
+    sink->text.append(data, bytes);
+    return bytes;
 }
 
 bool SetBody(CURL* handle, std::string_view body) {
@@ -56,7 +66,7 @@ std::string SendRequest(std::string_view url, std::string_view body, std::string
     if (!handle || !headers) {
         return {};
     }
-    std::string reply;
+    ReplySink reply{{}, timeouts.max_reply_bytes};
     CURL* easy = handle.get();
     bool ready = curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
                  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeouts.total_ms) == CURLE_OK &&
@@ -67,7 +77,7 @@ std::string SendRequest(std::string_view url, std::string_view body, std::string
     if (!ready || curl_easy_perform(easy) != CURLE_OK) {
         return {};
     }
-    return reply;
+    return std::move(reply.text);
 }
 
 }  // namespace tessal

@@ -4,6 +4,7 @@
 // header set, one connection per request, and the reply body as the bytes received.
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ struct HttpTimeouts {
     // Looked at while the request runs (at least once a second): once true, the request
     // ends at once as a failure (the program is ending and nobody waits for the answer).
     const std::atomic<bool>* abandon = nullptr;
+    // A reply longer than this (0: no limit) is no answer the caller can use: the request
+    // ends as a failure once it is passed, instead of filling memory.
+    std::size_t max_reply_bytes = 0;
 };
 
 constexpr std::string_view HttpUserAgent() {

@@ -26,6 +26,7 @@ TEST(OnlinePlayTest, OnlyAStringTimestampOfAJsonObjectCounts) {
         {R"({"timestamp":"1&uid=2"})", std::nullopt},
         {R"({"timestamp":"1 2"})", std::nullopt},
         {R"({"timestamp":"1#x"})", std::nullopt},
+        {R"({"timestamp":"123"} trailing)", std::nullopt},
     };
     for (const auto& [reply, timestamp] : cases)
         EXPECT_EQ(TimestampOf(reply), timestamp) << reply;
@@ -46,11 +47,19 @@ TEST(OnlinePlayTest, ThePageIsAskedWithTheSignedQueryOnTheCourseHost) {
 
 TEST(OnlinePlayTest, CountersAboveOneHundredThousandAreShownInTenThousands) {
     const std::pair<double, const char*> cases[] = {
-        {100000, "100000"}, {234567, "23.5万"}, {5.9, "5"},   {0, "0"},
-        {100001, "10.0万"}, {NAN, "0"},         {-3.7, "-3"},
+        {100000, "100000"}, {234567, "23.5万"}, {5.9, "5"},      {0, "0"},
+        {100001, "10.0万"}, {NAN, "0"},         {-3.7, "-3"},    {1e15, "100000000000.0万"},
+        {1e100, "0"},       {-1e100, "0"},      {INFINITY, "0"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(CounterText(value), text) << value;
+}
+
+TEST(OnlinePlayTest, OnlyDecimalIdsGoIntoThePagesAddress) {
+    for (const char* id : {"101", "0", "123456789012345678"})
+        EXPECT_TRUE(IsDecimalId(id)) << id;
+    for (const char* id : {"", "10101&uid=666", "1#x", "1 2", "-1", "1234567890123456789"})
+        EXPECT_FALSE(IsDecimalId(id)) << id;
 }
 
 }  // namespace

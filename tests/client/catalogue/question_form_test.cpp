@@ -65,7 +65,6 @@ TEST(QuestionFormTest, QuestionsOverTheScriptsLimitAreRefused) {
         {Repeated("a", 2048), QuestionCheck::kTooLong},
         {Repeated("问", 1023) + "a", QuestionCheck::kSend},  // 2047 bytes in GBK
         {Repeated("问", 1024), QuestionCheck::kTooLong},     // 2048
-        {Repeated("问", 1000), QuestionCheck::kSend},        // the box's promise holds
     };
     for (const auto& c : cases) {
         const QuestionForm form = BuildQuestionForm(c.question, "1", "GBK");
@@ -74,10 +73,19 @@ TEST(QuestionFormTest, QuestionsOverTheScriptsLimitAreRefused) {
     }
 }
 
-TEST(QuestionFormTest, AnEmptyOrUntouchedQuestionIsNotAsked) {
-    for (const char* question : {"", "请输入您所遇到的问题"}) {
-        const QuestionForm form = BuildQuestionForm(question, "1", "GBK");
-        EXPECT_EQ(form.check, QuestionCheck::kNothingAsked) << question;
+TEST(QuestionFormTest, QuestionsThatCannotBeSentRightAreNotSent) {
+    const struct {
+        const char* question;
+        const char* code_page;
+        QuestionCheck check;
+    } cases[] = {
+        {"", "GBK", QuestionCheck::kNothingAsked},
+        {"请输入您所遇到的问题", "GBK", QuestionCheck::kNothingAsked},
+        {"问题", "NOPE", QuestionCheck::kUnsendable},  // a Site.ini with an unknown code page
+    };
+    for (const auto& c : cases) {
+        const QuestionForm form = BuildQuestionForm(c.question, "1", c.code_page);
+        EXPECT_EQ(form.check, c.check) << c.question;
         EXPECT_TRUE(form.body.empty());
     }
 }
@@ -90,6 +98,10 @@ TEST(QuestionFormTest, OnlyTheReplyOneReadsAsSuccess) {
     };
     for (const auto& [reply, text] : cases)
         EXPECT_EQ(QuestionReplyText(reply, "GBK"), text) << reply;
+    // A page instead of an answer: its start only, never half a character.
+    EXPECT_EQ(QuestionReplyText(Repeated("x", 2'000'000), "GBK"), Repeated("x", 500));
+    EXPECT_EQ(QuestionReplyText(Repeated("x", 499) + Repeated("\xF0\x9F\x98\x80", 3), "UTF-8"),
+              Repeated("x", 499));
 }
 
 }  // namespace

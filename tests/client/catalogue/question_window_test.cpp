@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTextEdit>
@@ -287,6 +288,37 @@ TEST_F(QuestionWindowTest, AShownWindowIsDeletedOnceItIsDone) {
         }
     }
     EXPECT_EQ(Posts().size(), 1U);
+}
+
+// The shutdown routine destroys the lesson window from inside a box's event loop (a
+// signal arrives while the member reads the box): the box goes with it, and neither it
+// nor the question window is freed twice.
+TEST_F(QuestionWindowTest, TheLessonWindowMayGoWhileAResultBoxShows) {
+    for (const bool too_long : {false, true}) {
+        auto lesson = std::make_unique<QWidget>();
+        lesson->show();
+        gui::ModalMessageBoxes boxes;
+        QuestionContext context = Context();
+        context.boxes = &boxes;
+        QPointer<QuestionWindow> question = ShowQuestionWindow(lesson.get(), context);
+        ASSERT_FALSE(question.isNull());
+        auto* editor = gui::FindElementAs<QTextEdit>(question->window(), kQuestionEditorId);
+        editor->setPlainText(too_long ? QString(2048, 'a') : QString("问题"));
+        bool box_seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) == nullptr)
+                return;
+            box_seen = true;
+            lesson.reset();
+        });
+        poll.start(20);
+        QTest::mouseClick(gui::FindElement(question->window(), kQuestionSubmitId), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lesson == nullptr; }, 10000)) << too_long;
+        EXPECT_TRUE(box_seen);
+        EXPECT_TRUE(question.isNull());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST_F(QuestionWindowTest, ALayoutThatCannotBeLoadedShowsTheFailureBoxAndLogs) {

@@ -112,6 +112,19 @@ TEST_F(SendRequestTest, RepliesArriveWholeAndInOrderWhateverTheirSize) {
     }
 }
 
+TEST_F(SendRequestTest, AReplyLongerThanTheCallersLimitIsAFailure) {
+    HttpTimeouts limited;
+    limited.max_reply_bytes = 4096;
+    for (const auto& [size, expected] :
+         {std::pair{4096u, Pattern(4096)}, std::pair{4097u, std::string()},
+          std::pair{300000u, std::string()}}) {
+        SCOPED_TRACE(size);
+        server_.SetReply("/sized", ScriptedReply::Ok(Pattern(size)));
+        EXPECT_TRUE(SendRequest(server_.Url("/sized"), "", "", HttpMethod::kGet, limited) ==
+                    expected);
+    }
+}
+
 TEST_F(SendRequestTest, ErrorPagesAreReturnedLikeAnyReply) {
     server_.SetReply("/broken", ScriptedReply::WithStatus(500, "<html>server error</html>"));
     EXPECT_EQ(SendRequest(server_.Url("/broken"), "a=1", "", HttpMethod::kPost),
