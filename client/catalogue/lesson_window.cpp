@@ -88,6 +88,7 @@ void LessonWindow::ShowCourseName(const std::string& name) {
     if (QWidget* text = FindElement(window_, 1)) {
         text->setFont(SystemFont(18));
         SetElementText(text, Limited(name));
+        text->setToolTip(Limited(name));  // a long name runs under the counters
     }
 }
 
