@@ -78,6 +78,8 @@ void LessonWindow::SetToggleImages(const char* prefix) {
 void LessonWindow::PlayOnline(const std::string& lesson_id) {
     if (!IsDecimalId(course_id_) || !IsDecimalId(lesson_id)) {
         context_.log("PlayLessonOnline id erro courseid:" + course_id_ + " lessonid:" + lesson_id);
+        // The member chose another lesson: the one chosen before must not load late.
+        context_.loader->Forget(ticket_);
         return;
     }
     const std::string name =

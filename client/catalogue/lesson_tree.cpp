@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "client/catalogue/lesson_window.h"
+#include "client/catalogue/online_lesson_loader.h"
 #include "client/download/lesson_files.h"
 #include "common/gui/elements.h"
 #include "common/gui/layout_loader.h"
@@ -157,10 +158,12 @@ void LessonWindow::OnSelect(EventArgs& args) {
     if (IsChapter(args.key))
         return;
     const std::string id = LessonIdOf(args.key);
-    if (id.empty())
+    if (id.empty()) {
         context_.log("OnLessonTreeSelect name is null");
-    else
+        context_.loader->Forget(ticket_);  // nor does the lesson selected before load late
+    } else {
         PlayOnline(id);
+    }
 }
 
 void LessonWindow::OnDoubleClick(QPoint point) {

@@ -36,6 +36,8 @@ QuestionForm BuildQuestionForm(std::string_view question, std::string_view cours
 std::string QuestionReplyText(std::string_view reply, std::string_view code_page) {
     if (reply == "1")
         return kQuestionSentText;
+    // Two bytes a character at most in the code page: enough for what is shown.
+    reply = reply.substr(0, 4 * kQuestionReplyShown);
     const std::u16string text = WideFromUtf8(Utf8FromCodePage(reply, code_page));
     std::size_t shown = std::min(text.size(), kQuestionReplyShown);
     // Never half a character.

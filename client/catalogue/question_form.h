@@ -27,6 +27,8 @@ inline constexpr const char* kQuestionTooLongText = "问题太长，请删减后
 inline constexpr const char* kQuestionUnsendableText = "问题无法提交：站点编码设置有误";
 // A reply longer than this is no answer of the question script; the box shows its start.
 inline constexpr std::size_t kQuestionReplyShown = 500;
+// Bytes of a reply read at most: more is a failure, and the box shows it as empty.
+inline constexpr std::size_t kQuestionReplyLimit = 64 * 1024;
 
 enum class QuestionCheck {
     kSend,

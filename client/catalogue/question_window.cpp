@@ -150,6 +150,7 @@ void QuestionWindow::StartPost(std::string body) {
     worker_ = std::thread([this, url = std::move(url), body = std::move(body)] {
         HttpTimeouts timeouts;
         timeouts.abandon = &abandon_;
+        timeouts.max_reply_bytes = kQuestionReplyLimit;
         std::string reply = SendRequest(url, body, "", HttpMethod::kPost, timeouts);
         QMetaObject::invokeMethod(
             this, [this, reply = std::move(reply)] { OnReply(reply); }, Qt::QueuedConnection);

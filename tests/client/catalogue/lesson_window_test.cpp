@@ -322,14 +322,29 @@ TEST_F(LessonWindowTest, AHangingTimeRequestDoesNotHoldUpTheNextSelection) {
     EXPECT_NE(Miniplayers().front().query.find("lessonid=20103"), std::string::npos);
 }
 
-// Ids from the catalogue go into the page's address: one that is not a number is refused.
+// Ids from the catalogue go into the page's address: one that is not a number is refused,
+// and the lesson chosen before it does not load late either.
 TEST_F(LessonWindowTest, ALessonWhoseIdIsNoNumberIsNotPlayed) {
-    Change("UPDATE t_lesson SET Fid='10101&uid=666#x' WHERE Fid=10101;");
+    Change(
+        "UPDATE t_lesson SET Fid='10101&uid=666#x' WHERE Fid=10101;"
+        "UPDATE t_lesson SET Fid='20103x' WHERE Fid=20103;");
     ASSERT_NE(Open("101"), nullptr);
     QTest::qWait(500);
     EXPECT_TRUE(Timestamps().empty());
     EXPECT_EQ(log_, std::vector<std::string>{
                         "PlayLessonOnline id erro courseid:101 lessonid:10101&uid=666#x"});
+    delete window_->window();
+
+    site::FaultRule slow;
+    slow.host = "AppApi";
+    slow.delay_ms = 600;
+    installation_.site().faults().Add(slow);
+    ASSERT_NE(Open("201"), nullptr);
+    ASSERT_TRUE(WaitForTimestamps(1));
+    window_->tree()->Select(ItemNamed("变量与类型"));
+    QTest::qWait(1500);
+    EXPECT_TRUE(Miniplayers().empty());
+    EXPECT_EQ(Text(8), "");
 }
 
 // Course 101 is on disk but for the lesson whose file is taken away.

@@ -100,6 +100,7 @@ TEST(QuestionFormTest, OnlyTheReplyOneReadsAsSuccess) {
         EXPECT_EQ(QuestionReplyText(reply, "GBK"), text) << reply;
     // A page instead of an answer: its start only, never half a character.
     EXPECT_EQ(QuestionReplyText(Repeated("x", 2'000'000), "GBK"), Repeated("x", 500));
+    EXPECT_EQ(QuestionReplyText(Repeated("\xCE\xCA", 1'000'000), "GBK"), Repeated("问", 500));
     EXPECT_EQ(QuestionReplyText(Repeated("x", 499) + Repeated("\xF0\x9F\x98\x80", 3), "UTF-8"),
               Repeated("x", 499));
 }
