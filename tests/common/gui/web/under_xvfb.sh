@@ -17,4 +17,8 @@ Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work
 xvfb_pid=$!
 for _ in $(seq 200); do [[ -s $work/display ]] && break; sleep 0.05; done
 [[ -s $work/display ]] || { echo "under_xvfb: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-DISPLAY=:$(head -n1 "$work/display") QT_QPA_PLATFORM=xcb "$@"
+# No session bus: one that names none would be started through the display
+# ("autolaunch"), and a web engine that forks for it while its threads run can leave the
+# child hung and wait for it forever as it ends.
+DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/tessal-no-session-bus \
+  DISPLAY=:$(head -n1 "$work/display") QT_QPA_PLATFORM=xcb "$@"
