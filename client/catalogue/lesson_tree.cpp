@@ -4,11 +4,11 @@
 
 #include <QAbstractButton>
 #include <QTreeView>
-#include <charconv>
 
 #include "client/catalogue/lesson_window.h"
 #include "client/catalogue/online_lesson_loader.h"
 #include "client/download/lesson_files.h"
+#include "common/base/text_helpers.h"
 #include "common/gui/elements.h"
 #include "common/gui/layout_loader.h"
 #include "common/gui/toolkit_codes.h"
@@ -25,12 +25,6 @@ constexpr const char* kLessonsStatement =
     "SELECT Fname from  t_lesson WHERE Fchapter = '?'  AND Fcoursename='?' ORDER BY Fsort";
 constexpr const char* kListFailure = "lessonlistFial";
 constexpr const char* kRowBound = "lessonRowBound";
-constexpr int kTextLimit = 259;
-
-QString Limited(const std::string& text) {
-    return QString::fromStdString(text).left(kTextLimit);
-}
-
 }  // namespace
 
 void LessonWindow::SetUpTree() {
@@ -176,10 +170,7 @@ void LessonWindow::OnDoubleClick(QPoint point) {
 }
 
 void LessonWindow::OnDownloadClick(QWidget* row) {
-    // Read as a C library would: the leading digits, 0 when there are none.
-    const std::string text = LessonIdOf(row->property(kRowItemProperty).toInt());
-    int id = 0;
-    std::from_chars(text.data(), text.data() + text.size(), id);
+    const int id = LeadingNumber(LessonIdOf(row->property(kRowItemProperty).toInt()));
     if (id <= 0)
         context_.log("OnLessonDownLoadBtnClick id is null");
     else if (context_.queue_lesson)

@@ -20,12 +20,6 @@ using namespace tessal::gui;
 constexpr const char* kCreateFailure = "CreateLessonWndFail";
 constexpr const char* kCountersStatement =
     "SELECT Fnumoflikes,Fnumofclick  from  t_course WHERE Fcoursename='?' ";
-constexpr int kTextLimit = 259;  // characters the window shows of a name
-
-QString Limited(const std::string& text) {
-    return QString::fromStdString(text).left(kTextLimit);
-}
-
 }  // namespace
 
 LessonWindow::LessonWindow(QWidget* window, std::string course_id, LessonWindowContext context)
@@ -51,6 +45,10 @@ LessonWindow* LessonWindow::Open(const std::string& course_id, LessonWindowConte
     auto* lesson_window = new LessonWindow(window, course_id, std::move(context));
     lesson_window->built_ = lesson_window->Build();
     return lesson_window;
+}
+
+QString LessonWindow::Limited(const std::string& text) {
+    return QString::fromStdString(text).left(kTextLimit);
 }
 
 QString LessonWindow::Image(const char* relative) const {

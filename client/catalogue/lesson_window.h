@@ -73,6 +73,9 @@ public:
 private:
     LessonWindow(QWidget* window, std::string course_id, LessonWindowContext context);
 
+    // Characters the window shows of a name or reads of an id cell.
+    static constexpr int kTextLimit = 259;
+    static QString Limited(const std::string& text);
     QString Image(const char* relative) const;
     bool Build();
     void SetUpFrame();

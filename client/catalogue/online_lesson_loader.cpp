@@ -18,9 +18,9 @@ OnlineLessonLoader::~OnlineLessonLoader() {
 
 std::uint64_t OnlineLessonLoader::Fetch(std::string url, ReplyHandler on_reply) {
     ++newest_;
-    handler_ = std::move(on_reply);
     if (stopped_)
         return newest_;
+    handler_ = std::move(on_reply);
     JoinEnded();
     CutShortAll();
     Request request{

@@ -1,10 +1,9 @@
 #include "client/download/download_queue.h"
 
-#include <charconv>
-
 #include "client/catalogue/catalogue_queries.h"
 #include "client/download/lesson_address.h"
 #include "client/download/lesson_files.h"
+#include "common/base/text_helpers.h"
 
 namespace tessal::client {
 namespace {
@@ -13,13 +12,6 @@ constexpr int kStatusIdle = 0;
 constexpr int kStatusFailed = 1;
 constexpr int kStatusPaused = 2;
 constexpr int kStatusComplete = 4;
-
-// A state cell read as a C library reads a number: its leading digits, 0 without any.
-int StateOf(const std::string& cell) {
-    int state = 0;
-    std::from_chars(cell.data(), cell.data() + cell.size(), state);
-    return state;
-}
 
 }  // namespace
 
@@ -33,7 +25,7 @@ NextTaskChoice ChooseNextTask(bool running, int current_status,
     if (states.empty())
         return {NextTask::kEmptyList};
     for (std::size_t k = 0; k < states.size(); ++k) {
-        const int state = StateOf(states[k]);
+        const int state = LeadingNumber(states[k]);  // empty: 0, waiting
         if (state != kStatusFailed && state != kStatusPaused)
             return {NextTask::kStart, k};
     }

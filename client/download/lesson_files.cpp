@@ -1,6 +1,7 @@
 #include "client/download/lesson_files.h"
 
 #include "client/catalogue/catalogue_queries.h"
+#include "common/files/file_helpers.h"
 
 namespace tessal::client {
 namespace {
@@ -14,10 +15,10 @@ bool IsPlainName(const std::string& name) {
 }  // namespace
 
 std::string LastUrlSegment(std::string_view url) {
-    std::size_t cut = url.rfind('/');
-    if (cut == std::string_view::npos)
-        cut = url.rfind('\\');
-    return std::string(cut == std::string_view::npos ? url : url.substr(cut + 1));
+    // An address without any separator is all last segment.
+    if (url.find_first_of("/\\") == std::string_view::npos)
+        return std::string(url);
+    return FileNameOfPath(url);
 }
 
 std::optional<std::filesystem::path> CourseFolder(const std::string& download_root,

@@ -1,7 +1,8 @@
 #include "client/download/load_list.h"
 
-#include <charconv>
+#include <algorithm>
 
+#include "common/base/text_helpers.h"
 #include "common/settings/ini_file.h"
 
 namespace tessal::client {
@@ -10,21 +11,11 @@ namespace {
 // The list has always been read into 30-byte buffers.
 constexpr std::size_t kValueLimit = 29;
 
-// The leading decimal digits of `text`, as a C library reads a count; 0 without any.
-int CountOf(const std::string& text) {
-    std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos)
-        return 0;
-    int count = 0;
-    std::from_chars(text.data() + start, text.data() + text.size(), count);
-    return count > 0 ? count : 0;
-}
-
 }  // namespace
 
 std::vector<std::string> ReadSavedIds(const std::filesystem::path& file, const char* section) {
     const IniDocument document = LoadProfile(file);
-    const int count = CountOf(document.Value(section, "Count").value_or(""));
+    const int count = std::max(0, LeadingNumber(document.Value(section, "Count").value_or("")));
     std::vector<std::string> ids;
     for (int n = 1; n <= count; ++n) {
         const auto value = document.Value(section, std::to_string(n));

@@ -1,5 +1,7 @@
 #include "common/base/text_helpers.h"
 
+#include <charconv>
+
 namespace tessal {
 
 std::string TextBetween(std::string_view source, std::string_view start, std::string_view end) {
@@ -31,6 +33,16 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
     }
     result.append(text.substr(from));
     return result;
+}
+
+int LeadingNumber(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return 0;
+    text.remove_prefix(start);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? value : 0;
 }
 
 }  // namespace tessal

@@ -14,4 +14,8 @@ std::string TextBetween(std::string_view source, std::string_view start, std::st
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
 
+// A number read as the C library's atoi reads it: blanks skipped, then an optional minus
+// and the decimal digits that follow; 0 when there are none (or too many for an int).
+int LeadingNumber(std::string_view text);
+
 }  // namespace tessal

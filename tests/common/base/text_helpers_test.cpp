@@ -47,5 +47,14 @@ TEST(SystemWaits, OnlyAWholeNumberInRangeDividesWaits) {
     EXPECT_EQ(WaitDivisorOf(""), 1);
 }
 
+TEST(LeadingNumber, ReadsAsAtoiDoes) {
+    const std::pair<const char*, int> cases[] = {
+        {"10101", 10101}, {" 12", 12}, {"2x", 2},          {"-3", -3},
+        {"", 0},          {"x1", 0},   {"99999999999", 0},
+    };
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(LeadingNumber(text), number) << text;
+}
+
 }  // namespace
 }  // namespace tessal
