@@ -76,8 +76,12 @@ WorkerEnd Pause(const DownloadWorkerPorts& ports) {
 }  // namespace
 
 ProgressReport ReportOf(int item, const XlTaskInfo& info) {
-    return {item, info.status, static_cast<long long>(info.total_size / 1024 / 1024),
-            static_cast<int>(info.progress * 100)};
+    ProgressReport report{item, info.status, static_cast<long long>(info.total_size / 1024 / 1024),
+                          static_cast<int>(info.progress * 100)};
+    report.total_bytes = info.total_size;
+    report.done_bytes = info.downloaded_size;
+    report.fail_code = info.status == kXlFailed ? info.fail_code : 0;
+    return report;
 }
 
 WorkerEnd RunDownloadWorker(const WorkerTask& task, const DownloadWorkerPorts& ports) {

@@ -21,6 +21,11 @@ struct ProgressReport {
     int status = 0;
     long long mebibytes = 0;  // total size, whole MiB
     int percent = 0;          // whole percent
+    // For the speed and time left, and for saying why a task failed.
+    long long total_bytes = 0;
+    long long done_bytes = 0;
+    int fail_code = 0;       // the engine's, when failed
+    bool disk_full = false;  // set by whoever can look at the disk
 };
 
 // The report of one query: sizes in whole MiB, the fraction in whole percent.

@@ -1,6 +1,7 @@
 #include "client/download/lesson_files.h"
 
 #include "client/catalogue/catalogue_queries.h"
+#include "client/download/finished_course.h"
 #include "common/files/file_helpers.h"
 
 namespace tessal::client {
@@ -45,7 +46,9 @@ bool IsLessonDownloaded(const CatalogueQueries& catalogue, const std::string& do
         return false;
     const auto folder = CourseFolder(download_root, type, course);
     std::error_code error;
-    return folder && std::filesystem::is_regular_file(*folder / segment, error);
+    // Partial data of a paused or failed lesson is not the lesson.
+    return folder && std::filesystem::is_regular_file(*folder / segment, error) &&
+           !IsPartialLessonFile(*folder / segment);
 }
 
 }  // namespace tessal::client

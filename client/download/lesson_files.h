@@ -28,7 +28,8 @@ std::optional<std::filesystem::path> CourseFolder(const std::string& download_ro
 
 // Whether lesson `lesson_id` is on disk. A lesson without a download address, a course or
 // a type counts as not downloaded: the question is only asked of typed courses' folders,
-// as the download center has always answered it. Nothing is created.
+// as the download center has always answered it. Nothing is created. A file the engine
+// still holds partial data of (paused, or failed and not yet cleaned) is not downloaded.
 bool IsLessonDownloaded(const CatalogueQueries& catalogue, const std::string& download_root,
                         const std::string& lesson_id);
 

@@ -272,9 +272,10 @@ void ClientApp::BuildMainWindow() {
         environment_.start_program(environment_.program_folder / "TessalPlayer", {});
     };
     MakeLessonWindows();
+    MakeDownloadCenter();
     hooks.open_course = [this](const std::string& id) { lesson_windows_->Open(id); };
-    // The download center fills this in when it comes.
-    hooks.queue_course = [this](int id) { Log("queue course " + std::to_string(id)); };
+    hooks.open_download_center = [this] { download_center_->Open(DownloadKind::kWindow, 0); };
+    hooks.queue_course = [this](int id) { download_center_->Open(DownloadKind::kCourse, id); };
     hooks.log = [this](const std::string& line) { Log(line); };
     main_window_->Build(*catalogue_, *environment_.boxes, std::move(hooks), &stop_);
     shutdown_steps_.Add(ShutdownStage::kWindows, "course menu",
@@ -291,6 +292,37 @@ void ClientApp::MakeLessonWindows() {
                         [this] { lesson_windows_->StopLoader(); });
 }
 
+void ClientApp::MakeDownloadCenter() {
+    DownloadCenterContext context;
+    context.program_folder = environment_.program_folder;
+    context.catalogue = catalogue_.get();
+    context.engine = download_engine_.get();
+    context.daily_log = log_.get();
+    context.stop = &stop_;
+    context.boxes = environment_.boxes;
+    context.icon = main_window_->window()->windowIcon();
+    context.task_settings = [this] { return DownloadSettings(); };
+    context.log = [this](const std::string& line) { Log(line); };
+    context.start_player = [this] {
+        environment_.start_program(environment_.program_folder / "TessalPlayer", {});
+    };
+    download_center_ = std::make_unique<DownloadCenter>(std::move(context));
+    // The window goes first, so no report reaches it; the workers, told by the stop
+    // signal, are joined while the engine is still loaded, keeping their partial data.
+    shutdown_steps_.Add(ShutdownStage::kWindows, "download center",
+                        [this] { download_center_->Close(); });
+    shutdown_steps_.Add(ShutdownStage::kWorkers, "download workers",
+                        [this] { download_center_->JoinWorkers(); });
+}
+
+TaskSettings ClientApp::DownloadSettings() const {
+    const ClientSettings settings = settings_.Snapshot();
+    return {settings.download_root,
+            settings.download_channel,
+            {site_.HostName(SiteHost::kDownload1), site_.HostName(SiteHost::kDownload2),
+             site_.HostName(SiteHost::kDownload3)}};
+}
+
 LessonWindowContext ClientApp::LessonContext() {
     LessonWindowContext context;
     context.program_folder = environment_.program_folder;
@@ -303,8 +335,7 @@ LessonWindowContext ClientApp::LessonContext() {
     context.icon = main_window_->window()->windowIcon();
     context.screen = screen_;
     context.log = [this](const std::string& line) { Log(line); };
-    // The download center fills this in when it comes.
-    context.queue_lesson = [this](int id) { Log("queue lesson " + std::to_string(id)); };
+    context.queue_lesson = [this](int id) { download_center_->Open(DownloadKind::kLesson, id); };
     context.open_question = [this](QWidget* lesson_window, const std::string& course_id) {
         ShowQuestionWindow(lesson_window,
                            {environment_.program_folder, site_, course_id, environment_.boxes,

@@ -15,6 +15,7 @@
 
 #include "client/catalogue/catalogue_queries.h"
 #include "client/catalogue/course_database.h"
+#include "client/download/download_center.h"
 #include "client/download/download_engine.h"
 #include "client/shell/client_settings.h"
 #include "client/shell/lesson_windows.h"
@@ -73,6 +74,7 @@ public:
     MainWindow* main_window() const { return main_window_.get(); }
     SettingsWindow* settings_window() const { return settings_window_.get(); }
     LessonWindows* lesson_windows() const { return lesson_windows_.get(); }
+    DownloadCenter* download_center() const { return download_center_.get(); }
     gui::TrayIcon* login_tray() const { return login_tray_.get(); }
     gui::TrayIcon* member_tray() const { return member_tray_.get(); }
     Session& session() { return session_; }
@@ -93,6 +95,8 @@ private:
     void ShowMainWindow();
     void MakeLessonWindows();
     LessonWindowContext LessonContext();
+    void MakeDownloadCenter();
+    TaskSettings DownloadSettings() const;
     static void RestoreWindow(QWidget* window);
     void HideWindow(QWidget* window, const gui::TrayIcon* tray);
     void Log(const std::string& line);
@@ -115,6 +119,7 @@ private:
     std::unique_ptr<MainWindow> main_window_;
     std::unique_ptr<SettingsWindow> settings_window_;
     std::unique_ptr<LessonWindows> lesson_windows_;
+    std::unique_ptr<DownloadCenter> download_center_;
     std::unique_ptr<gui::TrayIcon> login_tray_;
     std::unique_ptr<gui::TrayIcon> member_tray_;  // from the login on
     // Started once the member is shown; the push messages bring its body.

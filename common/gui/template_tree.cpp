@@ -150,6 +150,23 @@ int TemplateTree::InsertItem(int parent) {
     return id;
 }
 
+void TemplateTree::RemoveItem(int item) {
+    QStandardItem* found = ItemOf(item);
+    if (found == nullptr)
+        return;
+    for (int child = FirstChild(item); child != kNoItem;) {
+        const int next = NextSibling(child);
+        RemoveItem(child);
+        child = next;
+    }
+    if (built_.contains(item))
+        ReleaseRow(item);
+    items_.remove(item);
+    QStandardItem* parent = found->parent() ? found->parent() : model_->invisibleRootItem();
+    parent->removeRow(found->row());
+    ScheduleRefresh();
+}
+
 void TemplateTree::SetText(int item, const QString& column, const QString& text) {
     SetCell(item, column, text);
 }

@@ -61,6 +61,8 @@ public:
     void SetImageFile(int item, const QString& column, const QString& path, bool reread = false);
     // Several cells at once (text, QPixmap or ImageFile values), for filling new items.
     void SetCells(int item, const QVariantMap& cells);
+    // Removes `item` and the items under it; a row that showed one is let go of.
+    void RemoveItem(int item);
     bool Exists(int item) const { return items_.contains(item); }
     QString Text(int item, const QString& column) const;
     // The file of an image cell set by SetImageFile; empty for other cells.

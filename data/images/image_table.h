@@ -23,5 +23,6 @@ void AddLoginImages(ImageTable& table, const LogoMark& mark);
 void AddMainWindowImages(ImageTable& table, const LogoMark& mark);
 void AddGradeBadges(ImageTable& table);
 void AddLessonWindowImages(ImageTable& table);
+void AddDownloadCenterImages(ImageTable& table);
 
 }  // namespace tessal::imagegen

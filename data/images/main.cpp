@@ -59,6 +59,7 @@ int Run(const QDir& out, const QDir& sources) {
     tessal::imagegen::AddMainWindowImages(table, mark);
     tessal::imagegen::AddGradeBadges(table);
     tessal::imagegen::AddLessonWindowImages(table);
+    tessal::imagegen::AddDownloadCenterImages(table);
     for (const auto& entry : table) {
         if (!WriteImage(out, entry.path, entry.draw())) {
             std::fprintf(stderr, "tessal-make-images: cannot write %s\n",

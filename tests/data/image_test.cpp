@@ -40,6 +40,12 @@ QStringList NamedImages() {
             images << QStringLiteral("IMAGE/MainW/G%1_%2.png").arg(grade).arg(state);
         }
     }
+    images << Prefixed(
+        "IMAGE/Download/",
+        {"dutiao_2.png", "dutiao_3.png", "xiazai1.png", "xiazai1_1.png", "xiazai1_2.png",
+         "Pause.png", "Pause1.png", "Pause2.png", "RedLoad1.png", "RedLoad2.png", "RedLoad3.png",
+         "delete.png", "delete1.png", "delete2.png"});
+    images << "data/lesson/img/20150521161417781.jpg";
     return images;
 }
 
@@ -87,12 +93,28 @@ TEST(ImageTest, ButtonImagesHaveTheSizeOfTheirElements) {
         {"Layout/layout_main.xml", 4, "IMAGE/MainW/close1.png"},
         {"Layout/layout_main.xml", 7, "IMAGE/MainW/G5_1.png"},
         {"Layout/layout_main.xml", 1, "IMAGE/MainW/logo.png"},
+        {"Layout/DownLoad/Tessal_Download.xml", 4, "IMAGE/LessonW/cuow_1.png"},
+        {"Layout/DownLoad/DownLoad_IsLoading.xml", 5, "IMAGE/Download/xiazai1.png"},
+        {"Layout/DownLoad/DownLoad_IsLoading.xml", 5, "IMAGE/Download/Pause.png"},
+        {"Layout/DownLoad/DownLoad_IsLoading.xml", 5, "IMAGE/Download/RedLoad1.png"},
+        {"Layout/DownLoad/DownLoad_IsLoading.xml", 6, "IMAGE/Download/delete.png"},
+        {"Layout/DownLoad/DownLoad_Finish.xml", 1, "data/lesson/img/20150521161417781.jpg"},
     };
     for (const Fit& fit : fits) {
         EXPECT_EQ(LoadImage(fit.image).size(), ElementSize(fit.layout, fit.id))
             << fit.image << " on element " << fit.id << " of " << fit.layout;
     }
     EXPECT_EQ(LoadImage("IMAGE/LOGIN/1.png").size(), QSize(430, 330));
+    // The bar stretches its fills along, never across.
+    QString error;
+    const std::unique_ptr<QWidget> row =
+        LoadLayout("Layout/DownLoad/DownLoad_IsLoading.xml", error);
+    QWidget* bar = row ? Element(row.get(), 3) : nullptr;
+    ASSERT_NE(bar, nullptr) << error.toStdString();
+    EXPECT_EQ(bar->minimumHeight(), bar->maximumHeight());
+    for (const char* fill : {"IMAGE/Download/dutiao_2.png", "IMAGE/Download/dutiao_3.png"}) {
+        EXPECT_EQ(LoadImage(fill).height(), bar->maximumHeight()) << fill;
+    }
 }
 
 TEST(ImageTest, StateImagesMatchInSizeAndDifferInLook) {
@@ -107,6 +129,13 @@ TEST(ImageTest, StateImagesMatchInSizeAndDifferInLook) {
         {"IMAGE/MainW/click1.png", "IMAGE/MainW/click2.png"},
         {"IMAGE/MainW/grade_1.png", "IMAGE/MainW/grade_2.png"},
         {"IMAGE/MainW/G3_1.png", "IMAGE/MainW/G3_2.png", "IMAGE/MainW/G3_3.png"},
+        {"IMAGE/Download/dutiao_2.png", "IMAGE/Download/dutiao_3.png"},
+        {"IMAGE/Download/xiazai1.png", "IMAGE/Download/xiazai1_1.png",
+         "IMAGE/Download/xiazai1_2.png", "IMAGE/Download/Pause.png", "IMAGE/Download/RedLoad1.png"},
+        {"IMAGE/Download/Pause.png", "IMAGE/Download/Pause1.png", "IMAGE/Download/Pause2.png"},
+        {"IMAGE/Download/RedLoad1.png", "IMAGE/Download/RedLoad2.png",
+         "IMAGE/Download/RedLoad3.png"},
+        {"IMAGE/Download/delete.png", "IMAGE/Download/delete1.png", "IMAGE/Download/delete2.png"},
     };
     for (const QStringList& group : groups) {
         const QImage first = LoadImage(group.front()).convertToFormat(QImage::Format_ARGB32);
@@ -122,6 +151,21 @@ TEST(ImageTest, StateImagesMatchInSizeAndDifferInLook) {
         centres.insert(LoadImage(QStringLiteral("IMAGE/MainW/G%1_1.png").arg(grade)).pixel(3, 9));
     }
     EXPECT_EQ(centres.size(), 5u);
+}
+
+// The client stretches the progress fills over the whole chunk, without slices: a fill
+// that changed along its length would smear.
+TEST(ImageTest, ProgressFillsChangeOnlyAcross) {
+    for (const char* fill : {"IMAGE/Download/dutiao_2.png", "IMAGE/Download/dutiao_3.png"}) {
+        const QImage image = LoadImage(fill).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(image.isNull()) << fill;
+        for (int y = 0; y < image.height(); ++y) {
+            EXPECT_EQ(qAlpha(image.pixel(0, y)), 255) << fill << " row " << y;
+            for (int x = 1; x < image.width(); ++x) {
+                ASSERT_EQ(image.pixel(x, y), image.pixel(0, y)) << fill << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 int ChannelDistance(QRgb a, QRgb b) {

@@ -1,13 +1,20 @@
-// Every layout the client loads at start-up, in the settings window and in the course
-// tree: it loads, and every element ID the client looks up is there exactly once with
-// the widget class the client's code expects.
+// Every layout the client loads at start-up, in the settings window, in the course tree
+// and in the download center: it loads, and every element ID the client looks up is
+// there exactly once with the widget class the client's code expects.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTreeView>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -52,6 +59,29 @@ const ElementTable kCourseItemElements = {
 
 const ElementTable kGroupItemElements = {{1, "QPushButton"}, {2, "QLabel"}};
 
+const ElementTable kDownloadCenterElements = {
+    {1, "QPushButton"}, {2, "QPushButton"}, {4, "QPushButton"},  {7, "QTreeView"},
+    {8, "QTreeView"},   {9, "QPushButton"}, {10, "QPushButton"}, {11, "QPushButton"},
+};
+
+const ElementTable kDownloadingItemElements = {
+    {1, "QPushButton"}, {2, "QLabel"},      {3, "QProgressBar"}, {4, "QLabel"},
+    {5, "QPushButton"}, {6, "QPushButton"}, {8, "QLabel"},
+};
+
+const ElementTable kFinishedItemElements = {
+    {1, "QPushButton"}, {2, "QLabel"},      {3, "QLabel"},      {4, "QLabel"},
+    {5, "QLabel"},      {6, "QPushButton"}, {7, "QPushButton"}, {9, "QLabel"},
+};
+
+const ElementTable kClearListElements = {
+    {1, "QPushButton"}, {2, "QPushButton"}, {3, "QPushButton"}};
+
+constexpr const char* kDownloadCenter = "Layout/DownLoad/Tessal_Download.xml";
+constexpr const char* kDownloadingItem = "Layout/DownLoad/DownLoad_IsLoading.xml";
+constexpr const char* kFinishedItem = "Layout/DownLoad/DownLoad_Finish.xml";
+constexpr const char* kClearList = "Layout/DownLoad/CleanLoad.xml";
+
 void ExpectElements(const QString& layout, const ElementTable& expected) {
     QString error;
     const std::unique_ptr<QWidget> root = LoadLayout(layout, error);
@@ -74,23 +104,56 @@ TEST(LayoutTest, EveryWindowHasEachElementOnceWithItsClass) {
     ExpectElements("Layout/Tree_Item_Lesson.xml", kCourseItemElements);
     ExpectElements("Layout/Tree_Item_Lesson_sel.xml", kCourseItemElements);
     ExpectElements("Layout/Tree_Item_group.xml", kGroupItemElements);
+    ExpectElements(kDownloadCenter, kDownloadCenterElements);
+    ExpectElements(kDownloadingItem, kDownloadingItemElements);
+    ExpectElements(kFinishedItem, kFinishedItemElements);
+    ExpectElements(kClearList, kClearListElements);
 }
 
-// The client fills template objects from the tree's columns by this property.
-TEST(LayoutTest, CourseItemObjectsNameTheirColumns) {
-    const std::vector<std::pair<int, const char*>> columns = {
-        {2, "name2"}, {3, "name6"}, {4, "name3"},  {5, "name4"}, {6, "name5"},
-        {7, "name7"}, {8, "name8"}, {9, "name10"}, {10, "name9"}};
-    for (const char* layout : {"Layout/Tree_Item_Lesson.xml", "Layout/Tree_Item_Lesson_sel.xml"}) {
+// The client fills template objects from the tree's columns by this property: each
+// column is shown by the object the client expects, and by no other.
+TEST(LayoutTest, TemplateObjectsNameTheirColumns) {
+    using Columns = std::map<int, QString>;
+    const Columns course = {{2, "name2"}, {3, "name6"}, {4, "name3"},  {5, "name4"}, {6, "name5"},
+                            {7, "name7"}, {8, "name8"}, {9, "name10"}, {10, "name9"}};
+    const std::pair<const char*, Columns> templates[] = {
+        {"Layout/Tree_Item_Lesson.xml", course},
+        {"Layout/Tree_Item_Lesson_sel.xml", course},
+        {kDownloadingItem, {{1, "name"}, {2, "name2"}, {4, "name3"}, {8, "rate"}}},
+        {kFinishedItem, {{9, "name"}, {2, "name2"}, {3, "name3"}, {4, "name4"}, {5, "name5"}}},
+    };
+    for (const auto& [layout, expected] : templates) {
         QString error;
         const std::unique_ptr<QWidget> item = LoadLayout(layout, error);
         ASSERT_NE(item, nullptr) << error.toStdString();
-        for (const auto& [id, column] : columns) {
-            QWidget* object = Element(item.get(), id);
-            ASSERT_NE(object, nullptr) << layout << ": object " << id;
-            EXPECT_EQ(object->property("column").toString(), column) << layout << ": " << id;
+        Columns found;
+        for (QWidget* object : item->findChildren<QWidget*>()) {
+            const QString column = object->property("column").toString();
+            if (!column.isEmpty())
+                found[object->property("id").toInt()] = column;
+        }
+        EXPECT_EQ(found, expected) << layout;
+    }
+}
+
+// A style sheet's relative image is read from the program folder; a misspelt one shows
+// nothing and says nothing, so every name must be an installed file.
+TEST(LayoutTest, StyleSheetImagesAreInstalled) {
+    const QRegularExpression url(QStringLiteral(R"re(url\(\s*"?([^")]+)"?\s*\))re"));
+    QDirIterator layouts(InstallationFile("Layout"), {"*.xml"}, QDir::Files,
+                         QDirIterator::Subdirectories);
+    int images = 0;
+    while (layouts.hasNext()) {
+        QFile file(layouts.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QRegularExpressionMatch& match : url.globalMatch(text)) {
+            ++images;
+            EXPECT_TRUE(QFileInfo(InstallationFile(match.captured(1))).isFile())
+                << file.fileName().toStdString() << " names " << match.captured(1).toStdString();
         }
     }
+    EXPECT_GT(images, 0);
 }
 
 TEST(LayoutTest, LoginHeadPictureStartsWhereTheSlideBegins) {
@@ -161,6 +224,120 @@ TEST(LayoutTest, MainWindowResizesAndHostsTheWebViewWithoutMargins) {
     main_window->layout()->activate();
     EXPECT_EQ(tree->height(), tree_height + 120);
     main_window->close();
+}
+
+std::unique_ptr<QWidget> Shown(const char* layout) {
+    QString error;
+    std::unique_ptr<QWidget> root = LoadLayout(layout, error);
+    EXPECT_NE(root, nullptr) << error.toStdString();
+    if (root) {
+        root->show();
+        root->layout()->activate();
+    }
+    return root;
+}
+
+TEST(LayoutTest, DownloadCenterTabsAreExclusiveAndTheDownloadingOneIsChosen) {
+    const std::unique_ptr<QWidget> window = Shown(kDownloadCenter);
+    ASSERT_NE(window, nullptr);
+    auto* downloading = qobject_cast<QAbstractButton*>(Element(window.get(), 1));
+    auto* finished = qobject_cast<QAbstractButton*>(Element(window.get(), 2));
+    ASSERT_TRUE(downloading && finished);
+    EXPECT_TRUE(downloading->isChecked());
+    EXPECT_FALSE(finished->isChecked());
+    // Clicked in turn, and clicked again, one tab stays chosen.
+    const std::pair<QAbstractButton*, QAbstractButton*> clicks[] = {
+        {finished, downloading}, {finished, downloading}, {downloading, finished}};
+    for (const auto& [clicked, other] : clicks) {
+        clicked->click();
+        EXPECT_TRUE(clicked->isChecked()) << clicked->text().toStdString();
+        EXPECT_FALSE(other->isChecked()) << other->text().toStdString();
+    }
+    // The client hides the window on close itself; a role would close it behind its back.
+    EXPECT_FALSE(Element(window.get(), 4)->property("role").isValid());
+    window->close();
+}
+
+// One list at a time takes the whole area, and the list buttons, hidden on the finished
+// tab, leave the tabs and the list where they were.
+TEST(LayoutTest, DownloadCenterListsTakeTheSamePlace) {
+    const std::unique_ptr<QWidget> window = Shown(kDownloadCenter);
+    ASSERT_NE(window, nullptr);
+    QWidget* root = window.get();
+    auto* downloading = qobject_cast<QTreeView*>(Element(root, 7));
+    auto* finished = qobject_cast<QTreeView*>(Element(root, 8));
+    ASSERT_TRUE(downloading && finished);
+    EXPECT_TRUE(downloading->isVisibleTo(root));
+    EXPECT_FALSE(finished->isVisibleTo(root));
+    const QRect list_place = downloading->geometry();
+    const QRect tab_place = Element(root, 2)->geometry();
+    EXPECT_GT(list_place.height(), root->height() / 2);
+    struct View {
+        bool finished_tab;
+        QTreeView* shown;
+        QTreeView* hidden;
+    };
+    for (const View& view :
+         {View{true, finished, downloading}, View{false, downloading, finished}}) {
+        view.hidden->hide();
+        view.shown->show();
+        for (int id : {9, 10, 11})
+            Element(root, id)->setVisible(!view.finished_tab);
+        root->layout()->activate();
+        EXPECT_EQ(view.shown->geometry(), list_place) << view.finished_tab;
+        EXPECT_EQ(Element(root, 2)->geometry(), tab_place) << view.finished_tab;
+    }
+    for (QTreeView* tree : {downloading, finished}) {
+        EXPECT_TRUE(tree->isHeaderHidden());
+        EXPECT_FALSE(tree->rootIsDecorated());
+    }
+    window->close();
+}
+
+// Rows are as high as the tree makes them; a row whose layout needs more is cut off.
+TEST(LayoutTest, DownloadRowsFitTheirHeight) {
+    for (const char* layout : {kDownloadingItem, kFinishedItem}) {
+        const std::unique_ptr<QWidget> row = Shown(layout);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->height(), 60) << layout;
+        EXPECT_LE(row->minimumSizeHint().height(), 60) << layout;
+        row->close();
+    }
+    const std::unique_ptr<QWidget> downloading = Shown(kDownloadingItem);
+    auto* bar = qobject_cast<QProgressBar*>(Element(downloading.get(), 3));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isTextVisible());
+    EXPECT_TRUE(qobject_cast<QAbstractButton*>(Element(downloading.get(), 5))->isCheckable());
+}
+
+// The client gives the finished row's button 1 an opaque frame image: the picture must
+// lie over it, inside its rim.
+TEST(LayoutTest, FinishedRowPictureLiesInsideItsFrame) {
+    const std::unique_ptr<QWidget> row = Shown(kFinishedItem);
+    ASSERT_NE(row, nullptr);
+    QWidget* frame = Element(row.get(), 1);
+    auto* picture = qobject_cast<QLabel*>(Element(row.get(), 9));
+    ASSERT_TRUE(frame && picture);
+    ASSERT_EQ(frame->parentWidget(), picture->parentWidget());
+    EXPECT_EQ(frame->size(), QSize(80, 45));
+    EXPECT_EQ(picture->geometry(), frame->geometry().marginsRemoved(QMargins(2, 2, 2, 2)));
+    EXPECT_TRUE(picture->hasScaledContents());
+    const QObjectList stack = frame->parentWidget()->children();
+    EXPECT_GT(stack.indexOf(picture), stack.indexOf(frame));
+}
+
+// Cancel and the close button end the box by their role; confirm leaves it to the client.
+TEST(LayoutTest, ClearListBoxClosesOnCancelOnly) {
+    const std::pair<int, bool> buttons[] = {{1, false}, {2, true}, {3, true}};
+    for (const auto& [id, closes] : buttons) {
+        const std::unique_ptr<QWidget> box = Shown(kClearList);
+        ASSERT_NE(box, nullptr);
+        auto* button = qobject_cast<QAbstractButton*>(Element(box.get(), id));
+        ASSERT_NE(button, nullptr) << id;
+        button->click();
+        EXPECT_EQ(box->isVisible(), !closes) << id;
+        box->close();
+    }
 }
 
 }  // namespace

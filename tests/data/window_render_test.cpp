@@ -10,8 +10,11 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
 #include <QStandardItemModel>
 #include <QTreeView>
+#include <functional>
+#include <map>
 
 #include "tests/data/installation_data.h"
 
@@ -249,6 +252,162 @@ TEST(WindowRenderTest, CourseTreeItems) {
     SaveRender(Render(group.get(), {}), "Tree_Item_group");
     ExpectTextsFit(group.get(), "group item");
     group->close();
+}
+
+// Layouts name their own images relative to the program folder, which is the client's
+// current folder.
+class InInstallationFolder {
+public:
+    InInstallationFolder() : previous_(QDir::currentPath()) {
+        QDir::setCurrent(InstallationFile({}));
+    }
+    ~InInstallationFolder() { QDir::setCurrent(previous_); }
+
+private:
+    QString previous_;
+};
+
+void SetButtonText(QWidget* element, const QString& text) {
+    auto* button = qobject_cast<QAbstractButton*>(element);
+    ASSERT_NE(button, nullptr);
+    button->setText(text);
+}
+
+// Rows of one template in a tree, as the client's tree shows them.
+void FillRows(QTreeView* tree, const QString& layout, int count,
+              const std::function<void(QWidget*, int)>& fill) {
+    ASSERT_NE(tree, nullptr);
+    auto* model = new QStandardItemModel(tree);
+    tree->setModel(model);
+    for (int i = 0; i < count; ++i) {
+        auto* item = new QStandardItem();
+        item->setSizeHint(QSize(0, 60));
+        model->appendRow(item);
+        QString error;
+        QWidget* row = LoadLayout(layout, error).release();
+        ASSERT_NE(row, nullptr) << error.toStdString();
+        fill(row, i);
+        tree->setIndexWidget(item->index(), row);
+    }
+}
+
+struct DownloadingSample {
+    const char* name;
+    const char* state;
+    int percent;
+    const char* rate;
+    const char* toggle[3];  // normal, mouse over, pressed
+    bool stopped;
+};
+
+const DownloadingSample kDownloading[] = {
+    {"第1课 Python 环境搭建与第一个程序",
+     "12MB",
+     37,
+     "1.2 MB/s · 剩余 0:42",
+     {"xiazai1.png", "xiazai1_1.png", "xiazai1_2.png"},
+     false},
+    {"第2课 变量、类型与运算符", "已暂停", 64, "", {"Pause.png", "Pause1.png", "Pause2.png"}, true},
+    {"第3课 条件判断与循环",
+     "下载失败",
+     12,
+     "",
+     {"RedLoad1.png", "RedLoad2.png", "RedLoad3.png"},
+     true},
+    {"第4课 函数与模块",
+     "等待下载",
+     0,
+     "",
+     {"xiazai1.png", "xiazai1_1.png", "xiazai1_2.png"},
+     false},
+};
+
+void FillDownloadingRow(QWidget* row, const DownloadingSample& sample) {
+    const QString dir = QStringLiteral("IMAGE/Download/");
+    SetButtonText(Element(row, 1), QString::fromUtf8(sample.name));
+    SetText(Element(row, 2), QString::fromUtf8(sample.state));
+    SetText(Element(row, 4), QStringLiteral("%1%").arg(sample.percent));
+    SetText(Element(row, 8), QString::fromUtf8(sample.rate));
+    auto* bar = qobject_cast<QProgressBar*>(Element(row, 3));
+    ASSERT_NE(bar, nullptr);
+    bar->setRange(0, 100);
+    bar->setValue(sample.percent);
+    if (sample.stopped) {
+        // The bar's own sheet wins over the row's running fill.
+        bar->setStyleSheet(
+            "QProgressBar::chunk { border-image: url(IMAGE/Download/dutiao_3.png) 0 0 0 0 "
+            "stretch stretch; margin: 0; }");
+    }
+    SetButtonImages(Element(row, 5), dir + sample.toggle[0], dir + sample.toggle[1],
+                    dir + sample.toggle[2]);
+}
+
+struct FinishedSample {
+    const char* name;
+    const char* lessons;
+    const char* size;
+    const char* date;
+    bool picture;  // without one, the frame's own tile shows
+};
+
+const FinishedSample kFinished[] = {
+    {"Python 数据分析实战", "(已下载3课时)", "120MB", "2026-12-8下载", true},
+    {"会计基础入门", "(已下载12课时)", "486MB", "2026-11-30下载", false},
+    {"UI 设计从零开始", "(已下载1课时)", "38MB", "2026-10-2下载", true},
+};
+
+void FillFinishedRow(QWidget* row, const FinishedSample& sample) {
+    const QString frame = QStringLiteral("data/lesson/img/20150521161417781.jpg");
+    SetButtonImages(Element(row, 1), frame, frame, frame);
+    if (sample.picture)
+        SetPicture(Element(row, 9), "IMAGE/MainW/lessonpicIsloading.png");
+    SetText(Element(row, 2), QString::fromUtf8(sample.name));
+    SetText(Element(row, 3), QString::fromUtf8(sample.lessons));
+    SetText(Element(row, 4), QString::fromUtf8(sample.size));
+    SetText(Element(row, 5), QString::fromUtf8(sample.date));
+}
+
+TEST(WindowRenderTest, DownloadCenterTabs) {
+    const InInstallationFolder folder;
+    const std::unique_ptr<QWidget> window = Load("Layout/DownLoad/Tessal_Download.xml");
+    ASSERT_NE(window, nullptr);
+    QWidget* root = window.get();
+    // Taken before the rows come: their objects reuse the window's numbers.
+    std::map<int, QWidget*> elements;
+    for (int id : {2, 7, 8, 9, 10, 11}) {
+        elements[id] = Element(root, id);
+        ASSERT_NE(elements[id], nullptr) << id;
+    }
+    FillRows(qobject_cast<QTreeView*>(elements[7]), "Layout/DownLoad/DownLoad_IsLoading.xml",
+             std::size(kDownloading),
+             [](QWidget* row, int i) { FillDownloadingRow(row, kDownloading[i]); });
+    FillRows(qobject_cast<QTreeView*>(elements[8]), "Layout/DownLoad/DownLoad_Finish.xml",
+             std::size(kFinished), [](QWidget* row, int i) { FillFinishedRow(row, kFinished[i]); });
+    SaveRender(Render(root, {}), "download_center_downloading");
+    ExpectTextsFit(root, "download center, downloading");
+    root->resize(root->minimumSize());
+    SaveRender(Render(root, {}), "download_center_downloading_smallest");
+    ExpectTextsFit(root, "download center at its smallest, downloading");
+    root->resize(780, 520);
+
+    qobject_cast<QAbstractButton*>(elements[2])->setChecked(true);
+    for (int id : {7, 9, 10, 11})
+        elements[id]->hide();
+    elements[8]->show();
+    SaveRender(Render(root, {}), "download_center_finished");
+    ExpectTextsFit(root, "download center, finished");
+    root->resize(root->minimumSize());
+    SaveRender(Render(root, {}), "download_center_finished_smallest");
+    ExpectTextsFit(root, "download center at its smallest, finished");
+    window->close();
+}
+
+TEST(WindowRenderTest, ClearListBox) {
+    const std::unique_ptr<QWidget> box = Load("Layout/DownLoad/CleanLoad.xml");
+    ASSERT_NE(box, nullptr);
+    SaveRender(Render(box.get(), {}), "CleanLoad");
+    ExpectTextsFit(box.get(), "clear list box");
+    box->close();
 }
 
 }  // namespace
