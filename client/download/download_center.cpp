@@ -35,6 +35,11 @@ std::shared_ptr<MessageLink> DownloadCenter::link() const {
     return receiver_ ? receiver_->link() : nullptr;
 }
 
+QWidget* DownloadCenter::Element(int id) const {
+    const auto found = elements_.find(id);
+    return found == elements_.end() ? nullptr : found->second.data();
+}
+
 QString DownloadCenter::Path(const char* relative) const {
     return QString::fromStdString((context_.program_folder / relative).string());
 }
@@ -76,6 +81,8 @@ bool DownloadCenter::Create() {
         return false;
     }
     window_ = window;
+    for (int id : {1, 2, 4, 7, 8, 9, 10, 11})
+        elements_[id] = FindElement(window, id);
     receiver_ = std::make_unique<MessageReceiver>(
         [this](int message, std::uintptr_t first, std::intptr_t second) {
             OnMessage(message, first, second);
@@ -104,7 +111,7 @@ void DownloadCenter::SetUpWindow() {
 
 void DownloadCenter::BindWindowButtons() {
     const auto on_click = [this](int id, std::function<void()> action) {
-        if (QWidget* element = FindElement(window_, id))
+        if (QWidget* element = Element(id))
             RegisterEvent(element, kEventButtonClick,
                           [action = std::move(action)](EventArgs&) { action(); });
     };
@@ -119,11 +126,14 @@ void DownloadCenter::BindWindowButtons() {
 // The downloading tab shows its list and the buttons that act on it; the finished tab
 // its own list.
 void DownloadCenter::ShowTab(bool loading) {
-    ShowElements(window_, {9, 10, 11}, loading);
-    ShowElements(window_, {7}, loading);
-    ShowElements(window_, {8}, !loading);
-    SetChecked(FindElement(window_, 1), loading);
-    SetChecked(FindElement(window_, 2), !loading);
+    for (int id : {7, 9, 10, 11}) {
+        if (QWidget* element = Element(id))
+            element->setVisible(loading);
+    }
+    if (QWidget* finished = Element(8))
+        finished->setVisible(!loading);
+    SetChecked(Element(1), loading);
+    SetChecked(Element(2), !loading);
     window_->update();
 }
 

@@ -88,6 +88,9 @@ private:
     static constexpr int kTextLimit = 259;
 
     QString Path(const char* relative) const;
+    // The window's own element `id`. Rows of the trees reuse small ids for their
+    // objects, so the window's elements are found once, before any row exists.
+    QWidget* Element(int id) const;
     bool Create();
     void SetUpWindow();
     void BindWindowButtons();
@@ -136,6 +139,7 @@ private:
 
     DownloadCenterContext context_;
     QPointer<QWidget> window_;
+    std::map<int, QPointer<QWidget>> elements_;
     gui::TemplateTree* loading_ = nullptr;   // owned by its tree element
     gui::TemplateTree* finished_ = nullptr;  // likewise
     std::unique_ptr<gui::MessageReceiver> receiver_;

@@ -76,7 +76,7 @@ int ItemOfRow(const QWidget* row) {
 }  // namespace
 
 void DownloadCenter::SetUpLoadingTree() {
-    auto* view = FindElementAs<QTreeView>(window_, 7);
+    auto* view = qobject_cast<QTreeView*>(Element(7));
     if (view == nullptr)
         return;
     view->setRootIsDecorated(false);

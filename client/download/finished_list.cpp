@@ -33,7 +33,7 @@ std::tm Today() {
 }  // namespace
 
 void DownloadCenter::SetUpFinishedTree() {
-    auto* view = FindElementAs<QTreeView>(window_, 8);
+    auto* view = qobject_cast<QTreeView*>(Element(8));
     if (view == nullptr)
         return;
     view->setRootIsDecorated(false);

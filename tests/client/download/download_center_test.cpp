@@ -10,6 +10,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeView>
 
@@ -64,6 +66,8 @@ class DownloadCenterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(installation_.ok()) << installation_.error();
+        // The client runs in its program folder; layouts name their images from there.
+        QDir::setCurrent(QString::fromStdString(installation_.folder().string()));
         const std::filesystem::path data = TESSAL_INSTALLATION_DATA_DIR;
         for (const char* folder : {"Layout", "IMAGE", "data"})
             CopyFolder(data / folder, installation_.folder() / folder);
@@ -76,6 +80,7 @@ protected:
     void TearDown() override {
         EndClient();
         database_.Close();
+        QDir::setCurrent(QDir::tempPath());
     }
 
     // Not the demo installation's own download root, which holds course 101 already.
@@ -148,6 +153,15 @@ protected:
         const std::string state = StateOf(id);
         return state == "3";
     }
+    void Screenshot(const char* name) const {
+        const char* folder = std::getenv("TESSAL_SCREENSHOT_DIR");
+        if (folder == nullptr)
+            return;
+        std::filesystem::create_directories(folder);
+        QApplication::processEvents();
+        center_->window()->grab().save(QString::fromStdString(
+            (std::filesystem::path(folder) / (std::string(name) + ".png")).string()));
+    }
     static bool WaitFor(const std::function<bool()>& done, int ms = kQuickTimeout) {
         return QTest::qWaitFor(done, ms);
     }
@@ -163,8 +177,21 @@ protected:
         ASSERT_NE(button, nullptr);
         button->click();
     }
+    // The window's own element: rows in its trees reuse small ids for their objects.
+    QWidget* WindowElement(int id) const {
+        for (QWidget* element : center_->window()->findChildren<QWidget*>()) {
+            if (gui::ElementId(element) != id)
+                continue;
+            bool in_row = false;
+            for (QWidget* up = element->parentWidget(); up != nullptr; up = up->parentWidget())
+                in_row = in_row || qobject_cast<QTreeView*>(up) != nullptr;
+            if (!in_row)
+                return element;
+        }
+        return nullptr;
+    }
     void Click(int element) {
-        auto* button = qobject_cast<QAbstractButton*>(FindElement(center_->window(), element));
+        auto* button = qobject_cast<QAbstractButton*>(WindowElement(element));
         ASSERT_NE(button, nullptr);
         button->click();
     }
@@ -481,6 +508,59 @@ TEST_F(DownloadCenterTest, ClearEmptiesTheListAndCloseOnlyHides) {
     StartClient();
     center_->Open(DownloadKind::kWindow, 0);
     EXPECT_TRUE(Ids().empty());
+}
+
+// How a member sees both tabs, with items in every state: downloading (speed and time
+// left), starting, paused, failed for want of disk space, waiting; and finished courses.
+TEST_F(DownloadCenterTest, BothTabsShowTheirItemsInEveryState) {
+    CopyFolder(installation_.folder() / "TessalDownload", Root());  // course 101 on disk
+    ASSERT_TRUE(WriteSavedIds(installation_.folder() / kLoadListFile, kFinishedSection, {"101"}));
+    Throttle("Download1", 30000);  // a 2 MB lesson first: it takes a minute
+    StartClient();
+    center_->Open(DownloadKind::kLesson, 20104);
+    center_->Open(DownloadKind::kCourse, 201);
+    ASSERT_EQ(Ids(), (std::vector<std::string>{"20104", "20101", "20102", "20103", "20105"}));
+    // The engine counts a transfer in 16 KiB blocks: the speed shows once a few came.
+    ASSERT_TRUE(WaitFor([&] {
+        const int item = ItemOf("20104");
+        return item != kNoItem && Loading().Text(item, "rate").contains("剩余");
+    }));
+    // The other states as a worker would report them.
+    const std::tuple<const char*, int, int, bool> reports[] = {
+        {"20101", kXlStarting, 0, false},
+        {"20102", kXlPaused, 42, false},
+        {"20103", kXlFailed, 7, true}};
+    for (const auto& [id, status, percent, disk_full] : reports) {
+        ProgressReport report{ItemOf(id), status, 0, percent};
+        report.disk_full = disk_full;
+        center_->link()->Send(gui::kProgressReportMessage,
+                              reinterpret_cast<std::uintptr_t>(&report));
+    }
+    EXPECT_EQ(Items()[3], (Item{"20103", "1", "磁盘已满,下载失败"}));
+    EXPECT_EQ(Items()[4], (Item{"20105", "", "等待下载"}));
+    EXPECT_TRUE(Loading().Text(ItemOf("20104"), "rate").contains(QRegularExpression(
+        "^[0-9]+ KB/s · 剩余 [0-9]+:[0-9]{2}$")))
+        << Loading().Text(ItemOf("20104"), "rate").toStdString();
+    Loading().RefreshNow();
+    QWidget* paused = Loading().RowWidget(ItemOf("20102"));
+    ASSERT_NE(paused, nullptr);
+    EXPECT_TRUE(gui::IsChecked(FindElement(paused, 5)));
+    Screenshot("download_center_downloading");
+
+    Click(2);
+    EXPECT_FALSE(WindowElement(7)->isVisible());
+    EXPECT_FALSE(WindowElement(9)->isVisible());
+    EXPECT_TRUE(WindowElement(8)->isVisible());
+    const int entry = Finished().FirstChild(kRootItem);
+    ASSERT_NE(entry, kNoItem);
+    EXPECT_EQ(Finished().Text(entry, "name3"), "(已下载4课时)");
+    EXPECT_EQ(Finished().Text(entry, "name4"), "0MB");
+    Finished().RefreshNow();
+    QWidget* row = Finished().RowWidget(entry);
+    ASSERT_NE(row, nullptr);
+    qobject_cast<QAbstractButton*>(FindElement(row, 6))->click();
+    EXPECT_EQ(players_started_, 1);
+    Screenshot("download_center_finished");
 }
 
 }  // namespace
