@@ -72,7 +72,7 @@ lesson_part() {
   for _ in $(seq 200); do [[ -f $work/site.ini ]] && break; sleep 0.05; done
   [[ -f $work/site.ini ]] || { echo "bench-download-center: the site did not start" >&2; exit 1; }
   local url="http://$(sed -n 's/^Download1=//p' "$work/site.ini")$lesson"
-  local bytes engine_best=0 client_best=0 client_line= worst_max=0 worst_p99=0
+  local bytes engine_best=0 client_best=0 client_line= worst_max=0 worst_p99=0 worst_at=0
   bytes=$(stat -c %s "$work/bench.tessal")
   mkdir -p "$work/out"
   for _ in $(seq "$rounds"); do
@@ -86,16 +86,19 @@ lesson_part() {
     # The program checks the bytes itself before it prints.
     run "$work/client.out" "$center_bench" lesson "$data" "$library" "$work/site.ini" "$url" \
       "$work/bench.tessal"
-    read -r done _ _ _ _ _ _ late_max late_p99 _ <"$work/client.out"
+    read -r done _ _ _ _ _ _ late_max late_p99 _ late_at <"$work/client.out"
     if [[ $client_best == 0 ]] || awk -v a="$done" -v b="$client_best" 'BEGIN { exit !(a < b) }'; then
       client_best=$done
       client_line=$(cat "$work/client.out")
     fi
-    worst_max=$(most "$worst_max" "$late_max")
+    if awk -v a="$late_max" -v b="$worst_max" 'BEGIN { exit !(a > b) }'; then
+      worst_max=$late_max
+      worst_at=$late_at
+    fi
     worst_p99=$(most "$worst_p99" "$late_p99")
   done
   awk -v mib="$size_mib" -v bytes="$bytes" -v e="$engine_best" -v line="$client_line" \
-      -v rounds="$rounds" -v lmax="$worst_max" -v lp99="$worst_p99" 'BEGIN {
+      -v rounds="$rounds" -v lmax="$worst_max" -v lp99="$worst_p99" -v lat="$worst_at" 'BEGIN {
     split(line, f, " ")
     c = f[1]; open_ms = f[3]; task = f[4]; disk = f[5]; finished = f[6]; ended = f[7]
     printf "1. a %d MiB lesson on loopback, best of %d rounds taking turns\n", mib, rounds
@@ -115,8 +118,8 @@ lesson_part() {
     printf "     path can reach at most %.0f %% of the engine alone on this size, however fast everything else is.\n", 100 * e / polls
     printf "     Without the poll (file complete on disk) the client path runs at %.0f %% of the engine alone.\n",
       100 * e / disk
-    printf "   GUI thread event-loop latency during the client path (10 ms timer, worst round): max %.1f ms, p99 %.1f ms (target under 50 ms): %s\n",
-      lmax, lp99, (lmax < 50) ? "PASS" : "FAIL"
+    printf "   GUI thread event-loop latency during the client path (10 ms timer, worst round): max %.1f ms (from %.3f s after Open), p99 %.1f ms (target under 50 ms): %s\n",
+      lmax, lat, lp99, (lmax < 50) ? "PASS" : "FAIL"
   }'
 }
 

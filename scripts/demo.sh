@@ -7,7 +7,9 @@
 #   scripts/demo.sh --stop   stop the site a previous run left running
 #
 # TESSAL_BUILD_DIR chooses the build folder (default build/), TESSAL_SITE_BASE_PORT the
-# site's first port (default 18700; 0 picks a free range).
+# site's first port (default 18700; 0 picks a free range). The download hosts trickle
+# lessons at TESSAL_DEMO_RATE bytes a second (default 150000; 0: loopback speed), so a
+# member queuing a course sees it come down with its speed and time left.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESSAL_BUILD_DIR:-$root/build}
@@ -58,12 +60,23 @@ if [[ ! -f $demo/Site.ini ]]; then
   exit 1
 fi
 "$build/site/builders/tessal-demo-data" install "$install" --site-ini "$demo/Site.ini"
+control=$(sed -n 's/^tessal-site: .*(control \([0-9]*\)).*/\1/p' "$demo/site.log")
+rate=${TESSAL_DEMO_RATE:-150000}
+if [[ -n $control && $rate != 0 ]]; then
+  for host in Download1 Download2 Download3; do
+    curl -fsS -X POST "http://127.0.0.1:$control/faults" \
+      -d "{\"host\":\"$host\",\"rate_bytes_per_second\":$rate}" >/dev/null ||
+      echo "demo: the download hosts run at full speed (no throttle)" >&2
+  done
+fi
 
 echo
 sed -n 's/^tessal-site: //p' "$demo/site.log"
 echo "Site.ini:       $demo/Site.ini (copied into the installation)"
 echo "Request log:    $demo/requests.jsonl"
 echo "Installation:   $install"
+echo "Downloads:      lessons come at ${rate} bytes/s (TESSAL_DEMO_RATE); queue a course with"
+echo "                the course tree's right-click menu (缓存课程), or 下载中心 in the main window"
 echo "Members:        demo / demo123, 学员小李 / 学习123, vip / vip888 (more in data/demo/members.json)"
 echo "Stop the site:  scripts/demo.sh --stop"
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then

@@ -8,7 +8,7 @@
 //     finished list. A 10 ms timer on the GUI thread records how late each tick fires
 //     while the lesson downloads. Prints, in seconds from the call to Open unless named:
 //       done bytes open_ms task_started on_disk finished worker_ended latency_max_ms
-//       latency_p99_ms ticks
+//       latency_p99_ms ticks worst_tick_due
 //     where done is the later of on_disk (the file complete under its final name, no
 //     control file left) and finished (the course's entry in the finished list).
 //
@@ -172,8 +172,9 @@ private:
     std::array<std::string, 3> hosts_;
     CourseDatabase database_;
     CatalogueQueries catalogue_{database_, [](const std::string& label, const std::string& line) {
-        std::fprintf(stderr, "database: %s %s\n", label.c_str(), line.c_str());
-    }};
+                                    std::fprintf(stderr, "database: %s %s\n", label.c_str(),
+                                                 line.c_str());
+                                }};
     DailyLog log_;
     StopSignal stop_;
     NotedBoxes boxes_;
@@ -195,7 +196,7 @@ public:
         timer_.start();
     }
     void Stop() { timer_.stop(); }
-    double MaxMs() const { return late_ms_.empty() ? 0 : *std::ranges::max_element(late_ms_); }
+    double MaxMs() const { return worst_ms_; }
     double P99Ms() const {
         if (late_ms_.empty())
             return 0;
@@ -204,11 +205,16 @@ public:
         return sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
     }
     std::size_t ticks() const { return late_ms_.size(); }
+    Clock::time_point worst_at() const { return worst_at_; }
 
 private:
     void Tick() {
         const auto now = Clock::now();
         late_ms_.push_back(std::max(0.0, Ms(last_, now) - kProbeIntervalMs));
+        if (late_ms_.back() >= worst_ms_) {
+            worst_ms_ = late_ms_.back();
+            worst_at_ = last_;  // the loop's last turn before its longest stall
+        }
         last_ = now;
         on_tick_();
     }
@@ -217,6 +223,8 @@ private:
     QTimer timer_;
     Clock::time_point last_;
     std::vector<double> late_ms_;
+    double worst_ms_ = 0;
+    Clock::time_point worst_at_;
 };
 
 // Watches, off the GUI thread, for the engine task to exist and for the lesson to be
@@ -315,8 +323,7 @@ int RunLesson(char** argv) {
     const std::filesystem::path final_file = std::filesystem::path(folder.DownloadRoot()) /
                                              course.type / course.name /
                                              course.lessons.front().file;
-    Client client(folder, {site.HostName(SiteHost::kDownload1),
-                           site.HostName(SiteHost::kDownload2),
+    Client client(folder, {site.HostName(SiteHost::kDownload1), site.HostName(SiteHost::kDownload2),
                            site.HostName(SiteHost::kDownload3)});
     if (!client.Start())
         return 1;
@@ -365,11 +372,11 @@ int RunLesson(char** argv) {
     const auto from_start = [&](Clock::time_point at) {
         return at == Clock::time_point{} ? -1.0 : Seconds(started, at);
     };
-    std::printf("%.3f %ju %.1f %.3f %.3f %.3f %.3f %.2f %.2f %zu\n",
+    std::printf("%.3f %ju %.1f %.3f %.3f %.3f %.3f %.2f %.2f %zu %.3f\n",
                 Seconds(started, std::max(on_disk, finished)), std::filesystem::file_size(source),
                 Ms(started, opened), from_start(task_started), from_start(on_disk),
                 from_start(finished), from_start(worker_ended), probe.MaxMs(), probe.P99Ms(),
-                probe.ticks());
+                probe.ticks(), from_start(probe.worst_at()));
     return 0;
 }
 
@@ -462,9 +469,8 @@ bool RunListOnce(const ProgramFolder& folder, const site::DemoData& data, ListRu
     PaintWatch paint;
     const auto started = Clock::now();
     center.Open(DownloadKind::kWindow, 0);
-    auto* view = center.window() != nullptr
-                     ? gui::FindElementAs<QTreeView>(center.window(), 7)
-                     : nullptr;
+    auto* view =
+        center.window() != nullptr ? gui::FindElementAs<QTreeView>(center.window(), 7) : nullptr;
     if (view == nullptr || center.loading_tree() == nullptr)
         return false;
     view->viewport()->installEventFilter(&paint);

@@ -150,7 +150,7 @@ private:
     bool closed_ = false;  // the client ends: the window is not made again
     int running_item_ = gui::kNoItem;
     std::filesystem::path running_file_;  // the running task's saved file
-    std::map<int, TransferRate> rates_;  // by downloading item
+    std::map<int, TransferRate> rates_;   // by downloading item
     DownloadWorkers workers_;
 };
 

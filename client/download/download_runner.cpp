@@ -133,8 +133,8 @@ void DownloadCenter::OnReport(const ProgressReport& report) {
 }
 
 void DownloadCenter::ShowProgress(int item, const ProgressReport& report) {
-    static const char* const kStatusTexts[] = {"未知",     "下载失败", "暂停下载", "",
-                                               "",         "开始下载", "正在结束"};
+    static const char* const kStatusTexts[] = {"未知", "下载失败", "暂停下载", "",
+                                               "",     "开始下载", "正在结束"};
     if (report.status < 0 || report.status > 6)
         return;
     QString status = QString::fromUtf8(kStatusTexts[report.status]);

@@ -32,18 +32,18 @@ struct ToggleLook {
     bool checked;
 };
 
-constexpr ToggleLook kFailedLook{kStoppedBar,
-                                 {"IMAGE/Download/RedLoad1.png", "IMAGE/Download/RedLoad2.png",
-                                  "IMAGE/Download/RedLoad3.png"},
-                                 true};
-constexpr ToggleLook kPausedLook{kStoppedBar,
-                                 {"IMAGE/Download/Pause.png", "IMAGE/Download/Pause1.png",
-                                  "IMAGE/Download/Pause2.png"},
-                                 true};
-constexpr ToggleLook kRunningLook{kRunningBar,
-                                  {"IMAGE/Download/xiazai1.png", "IMAGE/Download/xiazai1_1.png",
-                                   "IMAGE/Download/xiazai1_2.png"},
-                                  false};
+constexpr ToggleLook kFailedLook{
+    kStoppedBar,
+    {"IMAGE/Download/RedLoad1.png", "IMAGE/Download/RedLoad2.png", "IMAGE/Download/RedLoad3.png"},
+    true};
+constexpr ToggleLook kPausedLook{
+    kStoppedBar,
+    {"IMAGE/Download/Pause.png", "IMAGE/Download/Pause1.png", "IMAGE/Download/Pause2.png"},
+    true};
+constexpr ToggleLook kRunningLook{
+    kRunningBar,
+    {"IMAGE/Download/xiazai1.png", "IMAGE/Download/xiazai1_1.png", "IMAGE/Download/xiazai1_2.png"},
+    false};
 
 const ToggleLook* LookOf(int state) {
     switch (state) {

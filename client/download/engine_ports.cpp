@@ -26,8 +26,8 @@ bool WaitUnlessStopped(const StopSignal& stop, int ms) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= end)
             return true;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kStopCheck,
-                                                                                  end - now));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kStopCheck, end - now));
     }
     return false;
 }

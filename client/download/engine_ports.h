@@ -4,9 +4,9 @@
 // a worker's ports bound to the engine, the disk and the client's stop signal. The
 // window's ports (report, task end, log, traces) are the caller's.
 
+#include <filesystem>
 #include <memory>
 #include <string>
-#include <filesystem>
 
 #include "client/download/download_engine.h"
 #include "client/download/download_worker.h"

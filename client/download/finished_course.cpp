@@ -50,8 +50,7 @@ FinishedTexts FinishedEntryTexts(const CourseOnDisk& course, const std::tm& day)
     std::string lessons = "(已下载" + std::to_string(course.lessons) + "课时)";
     if (course.unrenamed > 0)
         lessons += " " + std::to_string(course.unrenamed) + "课时未能改名";
-    return {lessons,
-            std::to_string(course.mebibytes) + "MB",
+    return {lessons, std::to_string(course.mebibytes) + "MB",
             std::to_string(day.tm_year + 1900) + "-" + std::to_string(day.tm_mon + 1) + "-" +
                 std::to_string(day.tm_mday) + "下载"};
 }

@@ -65,10 +65,9 @@ void DownloadCenter::AddFinished(const std::string& id, bool is_course,
     if (finished_ == nullptr)
         return;
     const CatalogueQueries& catalogue = *context_.catalogue;
-    const std::string course_name =
-        catalogue.Lookup(is_course ? CatalogueLookup::kCoruseIDtoName
-                                   : CatalogueLookup::kLessonIdtoCourseName,
-                         {id});
+    const std::string course_name = catalogue.Lookup(
+        is_course ? CatalogueLookup::kCoruseIDtoName : CatalogueLookup::kLessonIdtoCourseName,
+        {id});
     if (course_name.empty())
         return;
     const std::string course_id = catalogue.Lookup(CatalogueLookup::kCourseNametoID, {course_name});

@@ -19,6 +19,9 @@ aria2::KeyVals SessionOptions(const EngineSettingsSnapshot& settings) {
         {"summary-interval", "0"},
         {"max-concurrent-downloads", "16"},
         {"max-download-result", "1000"},
+        // The control file of a running lesson is written every second, so a client
+        // that is killed, or a power cut, loses at most a second of the lesson.
+        {"auto-save-interval", "1"},
     };
     const auto limit = SpeedLimitOptions(settings.download_limit_bytes_per_second);
     options.insert(options.end(), limit.begin(), limit.end());

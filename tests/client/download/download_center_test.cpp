@@ -6,7 +6,10 @@
 #include "client/download/download_center.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -220,8 +223,8 @@ protected:
     test::TestInstallation installation_;
     CourseDatabase database_;
     CatalogueQueries catalogue_{database_, [](const std::string& label, const std::string& line) {
-        ADD_FAILURE() << label << " " << line;
-    }};
+                                    ADD_FAILURE() << label << " " << line;
+                                }};
     std::array<std::string, 3> hosts_;
     int channel_ = 1;
     TempFolder log_folder_;
@@ -239,8 +242,7 @@ protected:
 // A course partly on disk queues only its missing lessons; only the first starts, and
 // adding a lesson already queued or on disk changes nothing.
 TEST_F(DownloadCenterTest, ACoursePartlyOnDiskQueuesOnlyItsMissingLessonsAndStartsTheFirst) {
-    installation_.Write(std::filesystem::path("Downloads") / kCourse101Folder /
-                            "kj101-01.tessal",
+    installation_.Write(std::filesystem::path("Downloads") / kCourse101Folder / "kj101-01.tessal",
                         "already here");
     Throttle("Download1", 20000);
     StartClient();
@@ -267,8 +269,8 @@ TEST_F(DownloadCenterTest, ACoursePartlyOnDiskQueuesOnlyItsMissingLessonsAndStar
 TEST_F(DownloadCenterTest, AWholeCourseEndsInTheFinishedListWithTheServedFiles) {
     StartClient();
     center_->Open(DownloadKind::kCourse, kCourse101);
-    ASSERT_TRUE(WaitFor([&] { return Ids().empty() && center_->running_workers() == 0; },
-                        kDownloadTimeout))
+    ASSERT_TRUE(
+        WaitFor([&] { return Ids().empty() && center_->running_workers() == 0; }, kDownloadTimeout))
         << Items().size();
     const std::pair<const char*, const char*> lessons[] = {{"kj101-01.tessal", "clip-bars"},
                                                            {"kj101-02.tessal", "clip-test"},
@@ -460,8 +462,8 @@ TEST_F(DownloadCenterTest, WhatCannotBeMadeShowsItsBoxAndLogLine) {
     center_->Open(DownloadKind::kWindow, 0);
     ASSERT_NE(center_->window(), nullptr);
     Click(11);
-    EXPECT_EQ(boxes_.shown, (std::vector<std::string>{
-                                "CreatehWINDOW_ClaenWndFail|CreatehWINDOW_ClaenWndFail"}));
+    EXPECT_EQ(boxes_.shown,
+              (std::vector<std::string>{"CreatehWINDOW_ClaenWndFail|CreatehWINDOW_ClaenWndFail"}));
     EndClient();
 
     boxes_.shown.clear();
@@ -526,10 +528,9 @@ TEST_F(DownloadCenterTest, BothTabsShowTheirItemsInEveryState) {
         return item != kNoItem && Loading().Text(item, "rate").contains("剩余");
     }));
     // The other states as a worker would report them.
-    const std::tuple<const char*, int, int, bool> reports[] = {
-        {"20101", kXlStarting, 0, false},
-        {"20102", kXlPaused, 42, false},
-        {"20103", kXlFailed, 7, true}};
+    const std::tuple<const char*, int, int, bool> reports[] = {{"20101", kXlStarting, 0, false},
+                                                               {"20102", kXlPaused, 42, false},
+                                                               {"20103", kXlFailed, 7, true}};
     for (const auto& [id, status, percent, disk_full] : reports) {
         ProgressReport report{ItemOf(id), status, 0, percent};
         report.disk_full = disk_full;
@@ -538,8 +539,9 @@ TEST_F(DownloadCenterTest, BothTabsShowTheirItemsInEveryState) {
     }
     EXPECT_EQ(Items()[3], (Item{"20103", "1", "磁盘已满,下载失败"}));
     EXPECT_EQ(Items()[4], (Item{"20105", "", "等待下载"}));
-    EXPECT_TRUE(Loading().Text(ItemOf("20104"), "rate").contains(QRegularExpression(
-        "^[0-9]+ KB/s · 剩余 [0-9]+:[0-9]{2}$")))
+    EXPECT_TRUE(Loading()
+                    .Text(ItemOf("20104"), "rate")
+                    .contains(QRegularExpression("^[0-9]+ KB/s · 剩余 [0-9]+:[0-9]{2}$")))
         << Loading().Text(ItemOf("20104"), "rate").toStdString();
     Loading().RefreshNow();
     QWidget* paused = Loading().RowWidget(ItemOf("20102"));
@@ -561,6 +563,73 @@ TEST_F(DownloadCenterTest, BothTabsShowTheirItemsInEveryState) {
     qobject_cast<QAbstractButton*>(FindElement(row, 6))->click();
     EXPECT_EQ(players_started_, 1);
     Screenshot("download_center_finished");
+}
+
+// A full disk fails the lesson with words that say so, and the lessons after it wait
+// instead of failing one after another.
+TEST_F(DownloadCenterTest, AFullDiskFailsTheLessonSaysSoAndLeavesTheOthersWaiting) {
+    std::filesystem::create_directories(Root());
+    if (::mount("tessal-full", Root().c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no small disk to fill: mounting needs privileges";
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { ::umount2(folder.c_str(), MNT_DETACH); }
+    } unmount{Root()};
+    StartClient();
+    center_->Open(DownloadKind::kCourse, 102);  // 637 KB, then 2 MB
+    ASSERT_TRUE(WaitFor([&] { return StateOf("10201") == "1"; }, kDownloadTimeout));
+    EXPECT_EQ(Items()[0].status, "磁盘已满,下载失败");
+    ASSERT_TRUE(WaitFor([&] { return center_->running_workers() == 0; }));
+    QTest::qWait(500);
+    EXPECT_EQ(StateOf("10202"), "");
+    EXPECT_EQ(Items()[1].status, "等待下载");
+    EndClient();
+}
+
+// A client killed (SIGKILL) in the middle of a lesson: the next start has both lists as
+// they were and resumes the lesson from its partial data.
+TEST_F(DownloadCenterTest, AKilledClientRestartsWithItsListsAndResumesTheLesson) {
+    ASSERT_TRUE(WriteSavedIds(installation_.folder() / kLoadListFile, kFinishedSection, {"101"}));
+    EngineFolder engine(TESSAL_ENGINE);
+    Throttle("Download1", 40000);  // lesson 10102: 637 KB, 16 s
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        if (::chdir(installation_.folder().c_str()) != 0)
+            ::_exit(127);
+        ::execl(TESSAL_CENTER_CHILD, TESSAL_CENTER_CHILD, engine.path().c_str(), Root().c_str(),
+                "10102", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    char said[16] = {};
+    const ssize_t got = ::read(out[0], said, sizeof said - 1);
+    ::close(out[0]);
+    ASSERT_EQ(std::string(said, got > 0 ? static_cast<std::size_t>(got) : 0), "running\n");
+    const auto control = CourseFolder101() / "kj101-02.tessal.aria2";
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(control); }, 5000));
+    QTest::qWait(1500);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const auto partial = std::filesystem::file_size(CourseFolder101() / "kj101-02.tessal");
+    EXPECT_GT(partial, 0U);
+
+    installation_.site().faults().Clear();
+    StartClient();
+    center_->Open(DownloadKind::kWindow, 0);
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"10102"}));
+    ASSERT_EQ(Finished().ItemCount(), 1);
+    EXPECT_EQ(Finished().Text(Finished().FirstChild(kRootItem), "id"), "101");
+    Click(9);  // start all
+    ASSERT_TRUE(WaitFor([&] { return StateOf("10102") == "gone"; }, kDownloadTimeout));
+    EXPECT_EQ(FileMd5(CourseFolder101() / "kj101-02.tessal"), ClipMd5("clip-test"));
+    const auto requests = LessonRequests("Download1", "kj101-02.tessal");
+    ASSERT_GE(requests.size(), 2U);
+    EXPECT_NE(requests.back().Header("Range"), "") << "the lesson started over";
+    EXPECT_NE(requests.back().Header("Range"), "bytes=0-");
 }
 
 }  // namespace

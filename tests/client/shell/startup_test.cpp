@@ -152,10 +152,10 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
 TEST_F(ClientTest, TheShutdownRoutineTakesEveryRegisteredStepInStageOrderOnce) {
     ASSERT_TRUE(StartClient());
     const std::vector<std::string> expected = {
-        "login tray icon",      "video engine",    "course database",  "login window",
-        "main window",          "settings window", "lesson window",    "download center",
-        "course menu",          "session reports", "online lesson loader", "download workers",
-        "course pictures",      "download engine"};
+        "login tray icon", "video engine",    "course database",      "login window",
+        "main window",     "settings window", "lesson window",        "download center",
+        "course menu",     "session reports", "online lesson loader", "download workers",
+        "course pictures", "download engine"};
     EXPECT_EQ(client_->shutdown_steps().Order(), expected);
 
     ShutdownSteps steps;
