@@ -105,6 +105,7 @@ private:
     int FindLesson(const std::string& lesson_id) const;
     bool AddLesson(const std::string& lesson_id);
     void AppendWaiting(const std::string& lesson_id);
+    void AppendWaiting(const std::string& lesson_id, const std::string& name);
     void RestoreLists();
     void DecorateItem(QWidget* row, int item);
     void BindItemButtons(QWidget* row);

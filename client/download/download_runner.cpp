@@ -102,8 +102,6 @@ void DownloadCenter::StartWorker(int item, XlTaskHandle task,
     ports.trace = [](const char* text) { Trace(text); };
     const int lesson = LeadingNumber(loading_->Text(item, "id").toStdString());
     workers_.Start([task = WorkerTask{item, saved_file}, ports = std::move(ports), link, lesson] {
-        if (!ports.wait(1000))
-            return;
         const WorkerEnd end = RunDownloadWorker(task, ports);
         if (end == WorkerEnd::kCompleted || end == WorkerEnd::kRenameFailed)
             link->Post(kStartNextTaskMessage, kAfterRename, lesson);

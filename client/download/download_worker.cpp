@@ -85,6 +85,9 @@ ProgressReport ReportOf(int item, const XlTaskInfo& info) {
 }
 
 WorkerEnd RunDownloadWorker(const WorkerTask& task, const DownloadWorkerPorts& ports) {
+    const auto& poll_wait = ports.poll_wait ? ports.poll_wait : ports.wait;
+    if (!poll_wait(1000))
+        return WorkerEnd::kClientEnding;
     for (;;) {
         XlTaskInfo info{};
         ports.query(info);
@@ -101,7 +104,7 @@ WorkerEnd RunDownloadWorker(const WorkerTask& task, const DownloadWorkerPorts& p
         } else if (info.status == kXlPaused) {
             return Pause(ports);
         }
-        if (!ports.wait(1000))
+        if (!poll_wait(1000))
             return WorkerEnd::kClientEnding;
     }
 }

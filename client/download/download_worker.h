@@ -47,6 +47,10 @@ struct DownloadWorkerPorts {
     std::function<void()> task_ended;  // clears the running flag and asks for the next task
     // Waits `ms` milliseconds; false, at once, when the client is ending.
     std::function<bool(int ms)> wait;
+    // The wait before each poll: like `wait`, but over as soon as the task completes,
+    // fails or is paused, so a lesson's end is taken at once rather than at the next
+    // second. Empty: `wait`.
+    std::function<bool(int ms)> poll_wait;
     std::function<bool()> ending;
     std::function<void(const std::string& line)> log;  // the daily log
     std::function<void(const char* trace)> trace;      // developer traces

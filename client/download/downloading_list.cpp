@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QProgressBar>
 #include <QTreeView>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "client/download/download_center.h"
 #include "client/download/lesson_files.h"
@@ -25,6 +27,7 @@ constexpr const char* kStoppedBar = "IMAGE/Download/dutiao_3.png";
 constexpr const char* kClearFailure = "CreatehWINDOW_ClaenWndFail";
 constexpr const char* kRowBound = "downloadRowBound";
 constexpr const char* kBarImage = "barImage";
+constexpr const char* kLessonRow = "SELECT Fname, Fdownurl, Fcoursename FROM t_lesson WHERE Fid=?";
 
 struct ToggleLook {
     const char* bar;
@@ -118,8 +121,11 @@ bool DownloadCenter::AddLesson(const std::string& lesson_id) {
 }
 
 void DownloadCenter::AppendWaiting(const std::string& lesson_id) {
-    const std::string name =
-        context_.catalogue->Lookup(CatalogueLookup::kLessonIdtoName, {lesson_id});
+    AppendWaiting(lesson_id,
+                  context_.catalogue->Lookup(CatalogueLookup::kLessonIdtoName, {lesson_id}));
+}
+
+void DownloadCenter::AppendWaiting(const std::string& lesson_id, const std::string& name) {
     const int item = loading_->InsertItem(kRootItem);
     loading_->SetCells(item, {{"name", QString::fromStdString(name).left(kTextLimit)},
                               {"name2", kWaitingText},
@@ -128,13 +134,30 @@ void DownloadCenter::AppendWaiting(const std::string& lesson_id) {
                               {"id", QString::fromStdString(lesson_id)}});
 }
 
-// Restored lessons wait: nothing starts them until a lesson is added or start all.
+// Restored lessons wait: nothing starts them until a lesson is added or start all. A
+// long list is restored with one catalogue query per lesson and one per course.
 void DownloadCenter::RestoreLists() {
     const SavedLists saved = ReadSavedLists(context_.program_folder / kLoadListFile);
     const std::string root = context_.task_settings().download_root;
+    std::unordered_set<std::string> listed;
+    for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
+         item = loading_->NextSibling(item))
+        listed.insert(loading_->Text(item, "id").left(kTextLimit).toStdString());
+    std::unordered_map<std::string, std::string> types;  // by course name
     for (const std::string& id : saved.loading) {
-        if (FindLesson(id) == kNoItem && !IsLessonDownloaded(*context_.catalogue, root, id))
-            AppendWaiting(id);
+        if (!listed.insert(id).second)
+            continue;
+        const auto row = context_.catalogue->FirstRow(kLessonRow, {{id}});
+        const bool found = row && row->size() == 3;
+        const std::string course = found ? (*row)[2] : std::string();
+        auto type = types.find(course);
+        if (type == types.end())
+            type = types
+                       .emplace(course, context_.catalogue->Lookup(
+                                            CatalogueLookup::kCoursNametoType, {course}))
+                       .first;
+        if (!found || !IsLessonDownloaded(root, (*row)[1], course, type->second))
+            AppendWaiting(id, found ? (*row)[0] : std::string());
     }
     for (const std::string& id : saved.finished)
         AddFinished(id, true);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "common/base/text_codec.h"
@@ -20,11 +21,13 @@ bool CopyWide(char16_t (&target)[N], const std::u16string& wide) {
     return true;
 }
 
-bool WaitUnlessStopped(const StopSignal& stop, int ms) {
+// True after `ms`, or as soon as `over` says so; false once the client ends.
+bool WaitUnlessStopped(const StopSignal& stop, int ms,
+                       const std::function<bool()>& over = nullptr) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!stop.raised()) {
         const auto now = std::chrono::steady_clock::now();
-        if (now >= end)
+        if (now >= end || (over && over()))
             return true;
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(kStopCheck, end - now));
@@ -80,6 +83,18 @@ DownloadWorkerPorts EnginePorts(const DownloadEngine& engine, XlTaskHandle task,
         return !error;
     };
     ports.wait = [&stop](int ms) { return WaitUnlessStopped(stop, ms); };
+    ports.poll_wait = [&engine, task, &stop](int ms) {
+        return WaitUnlessStopped(stop, ms, [&engine, task] {
+            const DownWrapper* wrapper = engine.wrapper();
+            if (wrapper == nullptr || wrapper->XL_QueryTaskInfoEx == nullptr)
+                return false;
+            XlTaskInfo info{};
+            info.status = kXlDownloading;
+            wrapper->XL_QueryTaskInfoEx(task, &info);
+            return info.status == kXlComplete || info.status == kXlFailed ||
+                   info.status == kXlPaused;
+        });
+    };
     ports.ending = [&stop] { return stop.raised(); };
     return ports;
 }

@@ -33,16 +33,21 @@ std::optional<std::filesystem::path> CourseFolder(const std::string& download_ro
 
 bool IsLessonDownloaded(const CatalogueQueries& catalogue, const std::string& download_root,
                         const std::string& lesson_id) {
-    const std::string segment =
-        LastUrlSegment(catalogue.Lookup(CatalogueLookup::kLessonIdtoUrl, {lesson_id}));
-    if (!IsPlainName(segment))
+    const std::string url = catalogue.Lookup(CatalogueLookup::kLessonIdtoUrl, {lesson_id});
+    if (!IsPlainName(LastUrlSegment(url)))
         return false;
     const std::string course =
         catalogue.Lookup(CatalogueLookup::kLessonIdtoCourseName, {lesson_id});
     if (course.empty())
         return false;
-    const std::string type = catalogue.Lookup(CatalogueLookup::kCoursNametoType, {course});
-    if (type.empty())
+    return IsLessonDownloaded(download_root, url, course,
+                              catalogue.Lookup(CatalogueLookup::kCoursNametoType, {course}));
+}
+
+bool IsLessonDownloaded(const std::string& download_root, const std::string& url,
+                        const std::string& course, const std::string& type) {
+    const std::string segment = LastUrlSegment(url);
+    if (!IsPlainName(segment) || course.empty() || type.empty())
         return false;
     const auto folder = CourseFolder(download_root, type, course);
     std::error_code error;

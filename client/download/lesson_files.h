@@ -32,5 +32,9 @@ std::optional<std::filesystem::path> CourseFolder(const std::string& download_ro
 // still holds partial data of (paused, or failed and not yet cleaned) is not downloaded.
 bool IsLessonDownloaded(const CatalogueQueries& catalogue, const std::string& download_root,
                         const std::string& lesson_id);
+// The same answer from what the catalogue holds of the lesson: its download address, its
+// course's name and that course's type.
+bool IsLessonDownloaded(const std::string& download_root, const std::string& url,
+                        const std::string& course, const std::string& type);
 
 }  // namespace tessal::client

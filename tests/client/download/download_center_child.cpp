@@ -55,10 +55,11 @@ int main(int argc, char** argv) {
     context.stop = &stop;
     context.boxes = &boxes;
     context.task_settings = [&] {
-        return TaskSettings{root,
-                            1,
-                            {site.HostName(SiteHost::kDownload1), site.HostName(SiteHost::kDownload2),
-                             site.HostName(SiteHost::kDownload3)}};
+        return TaskSettings{
+            root,
+            1,
+            {site.HostName(SiteHost::kDownload1), site.HostName(SiteHost::kDownload2),
+             site.HostName(SiteHost::kDownload3)}};
     };
     context.log = [](const std::string&) {};
     DownloadCenter center(std::move(context));
