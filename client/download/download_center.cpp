@@ -158,20 +158,21 @@ void DownloadCenter::Queue(DownloadKind kind, int id) {
 }
 
 void DownloadCenter::SaveLoading() {
-    std::vector<std::string> ids;
-    for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
-         item = loading_->NextSibling(item))
-        ids.push_back(loading_->Text(item, "id").left(kTextLimit).toStdString());
-    if (!WriteSavedIds(context_.program_folder / kLoadListFile, kLoadingSection, ids))
-        context_.log("LoadList.ini write fail");
+    SaveIds(loading_, kLoadingSection);
 }
 
 void DownloadCenter::SaveFinished() {
+    SaveIds(finished_, kFinishedSection);
+}
+
+// The ids of `tree`'s items in list order, written at once in place of the section.
+void DownloadCenter::SaveIds(const TemplateTree* tree, const char* section) {
+    if (tree == nullptr)
+        return;
     std::vector<std::string> ids;
-    for (int item = finished_->FirstChild(kRootItem); item != kNoItem;
-         item = finished_->NextSibling(item))
-        ids.push_back(finished_->Text(item, "id").left(kTextLimit).toStdString());
-    if (!WriteSavedIds(context_.program_folder / kLoadListFile, kFinishedSection, ids))
+    for (int item = tree->FirstChild(kRootItem); item != kNoItem; item = tree->NextSibling(item))
+        ids.push_back(tree->Text(item, "id").left(kTextLimit).toStdString());
+    if (!WriteSavedIds(context_.program_folder / kLoadListFile, section, ids))
         context_.log("LoadList.ini write fail");
 }
 

@@ -99,6 +99,7 @@ private:
     void Queue(DownloadKind kind, int id);
     void SaveLoading();
     void SaveFinished();
+    void SaveIds(const gui::TemplateTree* tree, const char* section);
 
     // The downloading list (downloading_list.cpp).
     void SetUpLoadingTree();
