@@ -41,34 +41,43 @@ void DownloadCenter::StartNextTask(bool from_worker) {
         Trace("disk full");
         return;
     }
-    std::vector<int> items;
-    std::vector<std::string> states;
-    for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
-         item = loading_->NextSibling(item)) {
-        items.push_back(item);
-        states.push_back(loading_->Text(item, "state").toStdString());
+    // A lesson that cannot be started is marked failed and the next one is tried, so
+    // that one bad lesson never holds up the queue.
+    for (;;) {
+        std::vector<int> items;
+        std::vector<std::string> states;
+        for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
+             item = loading_->NextSibling(item)) {
+            items.push_back(item);
+            states.push_back(loading_->Text(item, "state").toStdString());
+        }
+        const NextTaskChoice choice = ChooseNextTask(running_.load(), CurrentStatus(), states);
+        if (choice.what != NextTask::kStart) {
+            Trace(NextTaskTrace(choice.what));
+            return;
+        }
+        const int item = items[choice.index];
+        const std::string lesson = loading_->Text(item, "id").left(kTextLimit).toStdString();
+        if (StartTask(item, lesson))
+            return;
+        context_.log("task not started:" + lesson);
+        loading_->SetCells(item,
+                           {{"state", QString::number(kXlFailed)}, {"name2", kDownloadFailedText}});
+        if (QWidget* row = loading_->RowWidget(item))
+            DecorateItem(row, item);
     }
-    const NextTaskChoice choice = ChooseNextTask(running_.load(), CurrentStatus(), states);
-    if (choice.what != NextTask::kStart) {
-        Trace(NextTaskTrace(choice.what));
-        return;
-    }
-    const int item = items[choice.index];
-    StartTask(item, loading_->Text(item, "id").left(kTextLimit).toStdString());
 }
 
-// A lesson that cannot be started stays waiting; it is tried again when the queue is
-// next asked to go on.
+// False when the lesson has no name, address or usable file name, or its task record
+// cannot hold them.
 bool DownloadCenter::StartTask(int item, const std::string& lesson_id) {
     const auto task = PrepareLessonTask(*context_.catalogue, context_.task_settings(), lesson_id);
     if (!task)
         return false;
     auto param = MakeTaskParam(task->url, task->file_name, task->save_folder);
     const DownWrapper* wrapper = context_.engine->wrapper();
-    if (!param || wrapper == nullptr || wrapper->XL_CreateTask == nullptr) {
-        context_.log("task not started:" + task->url);
+    if (!param || wrapper == nullptr || wrapper->XL_CreateTask == nullptr)
         return false;
-    }
     running_.store(true);
     context_.log(task->url);
     const XlTaskHandle handle = wrapper->XL_CreateTask(param.get());

@@ -22,6 +22,7 @@ namespace {
 using namespace tessal::gui;
 
 constexpr const char* kWaitingText = "等待下载";
+constexpr const char* kPausedText = "暂停下载";
 constexpr const char* kRunningBar = "IMAGE/Download/dutiao_2.png";
 constexpr const char* kStoppedBar = "IMAGE/Download/dutiao_3.png";
 constexpr const char* kClearFailure = "CreatehWINDOW_ClaenWndFail";
@@ -145,7 +146,8 @@ void DownloadCenter::RestoreLists() {
         listed.insert(loading_->Text(item, "id").left(kTextLimit).toStdString());
     std::unordered_map<std::string, std::string> types;  // by course name
     for (const std::string& id : saved.loading) {
-        if (!listed.insert(id).second)
+        // As when adding: no lesson has an id below 1.
+        if (LeadingNumber(id) < 1 || !listed.insert(id).second)
             continue;
         const auto row = context_.catalogue->FirstRow(kLessonRow, {{id}});
         const bool found = row && row->size() == 3;
@@ -223,7 +225,8 @@ void DownloadCenter::SetWaiting(int item) {
 void DownloadCenter::OnDelete(QWidget* row) {
     const int item = ItemOfRow(row);
     const int state = LeadingNumber(loading_->Text(item, "state").toStdString());
-    if (state == 3 || state == 5) {
+    // The running lesson shows no state until its first report, nor after start all.
+    if (state == 3 || state == 5 || (running_.load() && item == running_item_)) {
         StopCurrentTask();
         DeleteCurrentTask();
     }
@@ -254,7 +257,7 @@ void DownloadCenter::StartAll() {
 void DownloadCenter::PauseAll() {
     for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
          item = loading_->NextSibling(item)) {
-        loading_->SetText(item, "state", "2");
+        loading_->SetCells(item, {{"state", "2"}, {"name2", kPausedText}});
         if (QWidget* row = loading_->RowWidget(item))
             DecorateItem(row, item);
     }

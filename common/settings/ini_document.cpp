@@ -151,6 +151,18 @@ std::vector<std::string> IniDocument::Keys(std::string_view section) const {
     return keys;
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(
+    std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    const auto range = FindSection(section);
+    for (std::size_t i = range ? range->header + 1 : 0; range && i < range->end; ++i) {
+        if (const auto name = KeyName(lines_[i].text)) {
+            entries.emplace_back(std::string(*name), ValueOf(lines_[i].text));
+        }
+    }
+    return entries;
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string entry = SingleLine(key) + "=" + SingleLine(value);
     const auto range = FindSection(section);

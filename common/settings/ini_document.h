@@ -18,6 +18,9 @@ public:
 
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     std::vector<std::string> Keys(std::string_view section) const;
+    // Every entry of the section in file order, in one pass (a key that appears twice
+    // appears twice; Value answers with the first).
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
     // Adds entries whose keys the caller knows to be new, after the section's last entry:

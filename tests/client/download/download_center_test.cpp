@@ -632,5 +632,35 @@ TEST_F(DownloadCenterTest, AKilledClientRestartsWithItsListsAndResumesTheLesson)
     EXPECT_NE(requests.back().Header("Range"), "bytes=0-");
 }
 
+// Saved ids that are no lesson id are not restored; a lesson the catalogue cannot start
+// is marked failed and the queue goes on past it.
+TEST_F(DownloadCenterTest, ALessonThatCannotStartFailsAndTheQueueGoesOn) {
+    installation_.Write(kLoadListFile,
+                        "[LoadPage]\nCount=2147483647999\n1=99999999\n2=abc\n3=-7\n4=10301\n");
+    StartClient();
+    center_->Open(DownloadKind::kWindow, 0);
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"99999999", "10301"}));
+    Click(9);
+    ASSERT_TRUE(WaitFor([&] { return StateOf("99999999") == "1"; }));
+    EXPECT_EQ(Items().front(), (Item{"99999999", "1", "下载失败"}));
+    ASSERT_TRUE(WaitFor([&] { return StateOf("10301") == "gone"; }, kDownloadTimeout));
+}
+
+// The running lesson has no state until its first report: deleting it then still stops
+// and deletes its task, and nothing of it comes down.
+TEST_F(DownloadCenterTest, DeletingTheRunningItemBeforeItsFirstReportStopsIt) {
+    Throttle("Download1", 20000);
+    StartClient();
+    center_->Open(DownloadKind::kLesson, 10102);
+    ASSERT_TRUE(WaitFor([&] { return center_->running(); }));
+    ASSERT_EQ(StateOf("10102"), "");
+    ClickInRow("10102", 6);
+    EXPECT_TRUE(Ids().empty());
+    ASSERT_TRUE(WaitFor([&] { return center_->running_workers() == 0; }));
+    QTest::qWait(500);
+    EXPECT_FALSE(std::filesystem::exists(CourseFolder101() / "kj101-02.tessal"));
+    EXPECT_EQ(Finished().ItemCount(), 0);
+}
+
 }  // namespace
 }  // namespace tessal::client

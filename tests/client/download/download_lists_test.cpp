@@ -26,6 +26,9 @@ TEST(LoadListTest, SavedIdsAreReadAsTheCountSays) {
         {"[LoadPage]\nCount=2\n1=123456789012345678901234567890123\n",
          {"12345678901234567890123456789"}},
         {"[LoadPage]\nCount=2000000000\n1=7\n", {"7"}},  // a count past its keys ends there
+        {"[LoadPage]\nCount=2147483647999\n1=7\n2=8\n", {"7", "8"}},  // however large
+        {"[LoadPage]\nCount=5\n1=7\n5=9\n", {"7", "9"}},
+        {"[LoadPage]\ncount=-3\n1=7\n", {}},
         {"", {}},
     };
     for (const auto& [text, ids] : cases) {
