@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTreeView>
 
 #include "client/download/load_list.h"
 #include "common/gui/elements.h"
@@ -51,7 +50,8 @@ void DownloadCenter::Open(DownloadKind kind, int id) {
         window_->setAttribute(Qt::WA_ShowWithoutActivating, true);
         window_->show();
         window_->setAttribute(Qt::WA_ShowWithoutActivating, false);
-        Queue(kind, id);
+        if (Queue(kind, id))
+            SaveLoading();
         return;
     }
     if (!context_.engine->initialised() && !context_.engine->Start(*context_.daily_log)) {
@@ -63,7 +63,7 @@ void DownloadCenter::Open(DownloadKind kind, int id) {
     if (!Create())
         return;
     Queue(kind, id);
-    // New lessons stand ahead of the restored ones.
+    // New lessons stand ahead of the restored ones; the list is written once for both.
     RestoreLists();
     SaveLoading();
 }
@@ -143,18 +143,16 @@ void DownloadCenter::OnClose() {
     window_->hide();
 }
 
-void DownloadCenter::Queue(DownloadKind kind, int id) {
+bool DownloadCenter::Queue(DownloadKind kind, int id) {
+    bool added = false;
     if (kind == DownloadKind::kCourse) {
         const auto lessons = context_.catalogue->Column(kCourseLessons, {{std::to_string(id)}});
-        bool added = false;
         for (const std::string& lesson : lessons.value_or(std::vector<std::string>{}))
             added = AddLesson(lesson) || added;
-        if (added)
-            SaveLoading();
     } else if (kind == DownloadKind::kLesson) {
-        if (AddLesson(std::to_string(id)))
-            SaveLoading();
+        added = AddLesson(std::to_string(id));
     }
+    return added;
 }
 
 void DownloadCenter::SaveLoading() {
@@ -171,9 +169,21 @@ void DownloadCenter::SaveIds(const TemplateTree* tree, const char* section) {
         return;
     std::vector<std::string> ids;
     for (int item = tree->FirstChild(kRootItem); item != kNoItem; item = tree->NextSibling(item))
-        ids.push_back(tree->Text(item, "id").left(kTextLimit).toStdString());
+        ids.push_back(ItemId(*tree, item));
     if (!WriteSavedIds(context_.program_folder / kLoadListFile, section, ids))
         context_.log("LoadList.ini write fail");
+}
+
+std::string DownloadCenter::ItemId(const TemplateTree& tree, int item) {
+    return tree.Text(item, "id").left(kTextLimit).toStdString();
+}
+
+int DownloadCenter::FindItem(const TemplateTree& tree, const std::string& id) {
+    for (int item = tree.FirstChild(kRootItem); item != kNoItem; item = tree.NextSibling(item)) {
+        if (ItemId(tree, item) == id)
+            return item;
+    }
+    return kNoItem;
 }
 
 void DownloadCenter::Close() {

@@ -96,14 +96,17 @@ private:
     void BindWindowButtons();
     void ShowTab(bool loading);
     void OnClose();
-    void Queue(DownloadKind kind, int id);
+    // Adds the course's or lesson's lessons; whether the list grew.
+    bool Queue(DownloadKind kind, int id);
     void SaveLoading();
     void SaveFinished();
     void SaveIds(const gui::TemplateTree* tree, const char* section);
+    // An item's `id` as the window reads it, and the first item with that id.
+    static std::string ItemId(const gui::TemplateTree& tree, int item);
+    static int FindItem(const gui::TemplateTree& tree, const std::string& id);
 
     // The downloading list (downloading_list.cpp).
     void SetUpLoadingTree();
-    int FindLesson(const std::string& lesson_id) const;
     bool AddLesson(const std::string& lesson_id);
     void AppendWaiting(const std::string& lesson_id);
     void AppendWaiting(const std::string& lesson_id, const std::string& name);
@@ -123,7 +126,6 @@ private:
     void SetUpFinishedTree();
     void AddFinished(const std::string& id, bool is_course,
                      const std::filesystem::path& renaming = {});
-    int FindCourse(const std::string& course_id) const;
     void Count(int item, const std::string& course_name, const std::filesystem::path& renaming);
     QString CoursePicture(const std::string& id, bool is_course) const;
     void BindFinishedButtons(QWidget* row);

@@ -50,14 +50,36 @@ void DownloadEngine::Discard() {
     wrapper_.reset();
 }
 
+bool DownloadEngine::QueryTask(XlTaskHandle task, XlTaskInfo& info) const {
+    info = XlTaskInfo{};
+    info.status = kXlPaused;
+    const DownWrapper* wrapper = wrapper_.get();
+    if (wrapper == nullptr || wrapper->XL_QueryTaskInfoEx == nullptr)
+        return false;
+    wrapper->XL_QueryTaskInfoEx(task, &info);  // its answer is the record's status
+    return true;
+}
+
+void DownloadEngine::StopTask(XlTaskHandle task) const {
+    const DownWrapper* wrapper = wrapper_.get();
+    if (wrapper != nullptr && wrapper->XL_StopTask != nullptr)
+        wrapper->XL_StopTask(task);
+}
+
+void DownloadEngine::DeleteTask(XlTaskHandle task) const {
+    const DownWrapper* wrapper = wrapper_.get();
+    if (wrapper != nullptr && wrapper->XL_DeleteTask != nullptr)
+        wrapper->XL_DeleteTask(task);
+}
+
 void DownloadEngine::Stop() {
     // The shutdown routine may run twice; only the first run releases the engine.
     if (!initialised_.exchange(false)) {
         return;
     }
     const XlTaskHandle task = current_task_.exchange(nullptr);
-    if (task != nullptr && wrapper_->XL_DeleteTask != nullptr) {
-        wrapper_->XL_DeleteTask(task);
+    if (task != nullptr) {
+        DeleteTask(task);
     }
     Discard();
 }

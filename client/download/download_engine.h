@@ -38,6 +38,13 @@ public:
     // user-interface thread, while no download worker runs, so workers read it as is.
     DownWrapper* wrapper() const { return wrapper_.get(); }
 
+    // The task calls, skipped when the engine is not loaded or lacks the entry point.
+    // Query presets the status to paused, as an engine that answers nothing leaves it,
+    // and says whether the engine was asked.
+    bool QueryTask(XlTaskHandle task, XlTaskInfo& info) const;
+    void StopTask(XlTaskHandle task) const;
+    void DeleteTask(XlTaskHandle task) const;
+
     void SetCurrentTask(XlTaskHandle task) { current_task_.store(task); }
     XlTaskHandle current_task() const { return current_task_.load(); }
 

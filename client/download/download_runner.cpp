@@ -57,7 +57,7 @@ void DownloadCenter::StartNextTask(bool from_worker) {
             return;
         }
         const int item = items[choice.index];
-        const std::string lesson = loading_->Text(item, "id").left(kTextLimit).toStdString();
+        const std::string lesson = ItemId(*loading_, item);
         if (StartTask(item, lesson))
             return;
         context_.log("task not started:" + lesson);
@@ -128,7 +128,7 @@ void DownloadCenter::OnReport(const ProgressReport& report) {
     const int item = report.item;
     loading_->SetText(item, "state", QString::number(report.status));
     if (report.status == kXlComplete) {
-        const std::string lesson = loading_->Text(item, "id").left(kTextLimit).toStdString();
+        const std::string lesson = ItemId(*loading_, item);
         AddFinished(lesson, false, item == running_item_ ? running_file_ : std::filesystem::path());
         rates_.erase(item);
         loading_->RemoveItem(item);
@@ -140,8 +140,8 @@ void DownloadCenter::OnReport(const ProgressReport& report) {
 }
 
 void DownloadCenter::ShowProgress(int item, const ProgressReport& report) {
-    static const char* const kStatusTexts[] = {"未知", "下载失败", "暂停下载", "",
-                                               "",     "开始下载", "正在结束"};
+    static const char* const kStatusTexts[] = {"未知", kDownloadFailedText, "暂停下载", "",
+                                               "",     "开始下载",          "正在结束"};
     if (report.status < 0 || report.status > 6)
         return;
     QString status = QString::fromUtf8(kStatusTexts[report.status]);
@@ -168,26 +168,18 @@ void DownloadCenter::ShowProgress(int item, const ProgressReport& report) {
 }
 
 void DownloadCenter::StopCurrentTask() const {
-    const DownWrapper* wrapper = context_.engine->wrapper();
-    if (wrapper != nullptr && wrapper->XL_StopTask != nullptr)
-        wrapper->XL_StopTask(context_.engine->current_task());
+    context_.engine->StopTask(context_.engine->current_task());
 }
 
 void DownloadCenter::DeleteCurrentTask() const {
-    const DownWrapper* wrapper = context_.engine->wrapper();
-    if (wrapper != nullptr && wrapper->XL_DeleteTask != nullptr)
-        wrapper->XL_DeleteTask(context_.engine->current_task());
+    context_.engine->DeleteTask(context_.engine->current_task());
 }
 
 // The current task's status; an engine that cannot say holds nothing up.
 int DownloadCenter::CurrentStatus() const {
-    const DownWrapper* wrapper = context_.engine->wrapper();
-    if (wrapper == nullptr || wrapper->XL_QueryTaskInfoEx == nullptr)
-        return kXlNoSuchTask;
     XlTaskInfo info{};
-    info.status = kXlPaused;
-    wrapper->XL_QueryTaskInfoEx(context_.engine->current_task(), &info);
-    return info.status;
+    return context_.engine->QueryTask(context_.engine->current_task(), info) ? info.status
+                                                                             : kXlNoSuchTask;
 }
 
 }  // namespace tessal::client

@@ -98,20 +98,11 @@ void DownloadCenter::SetUpLoadingTree() {
                   [this](EventArgs& args) { OnItemDoubleClick(args.point); });
 }
 
-int DownloadCenter::FindLesson(const std::string& lesson_id) const {
-    const QString id = QString::fromStdString(lesson_id);
-    for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
-         item = loading_->NextSibling(item)) {
-        if (loading_->Text(item, "id").left(kTextLimit) == id)
-            return item;
-    }
-    return kNoItem;
-}
-
 // Whatever happens, the queue is asked to go on.
 bool DownloadCenter::AddLesson(const std::string& lesson_id) {
     bool added = false;
-    if (loading_ != nullptr && LeadingNumber(lesson_id) >= 1 && FindLesson(lesson_id) == kNoItem &&
+    if (loading_ != nullptr && LeadingNumber(lesson_id) >= 1 &&
+        FindItem(*loading_, lesson_id) == kNoItem &&
         !IsLessonDownloaded(*context_.catalogue, context_.task_settings().download_root,
                             lesson_id)) {
         AppendWaiting(lesson_id);
@@ -143,7 +134,7 @@ void DownloadCenter::RestoreLists() {
     std::unordered_set<std::string> listed;
     for (int item = loading_->FirstChild(kRootItem); item != kNoItem;
          item = loading_->NextSibling(item))
-        listed.insert(loading_->Text(item, "id").left(kTextLimit).toStdString());
+        listed.insert(ItemId(*loading_, item));
     std::unordered_map<std::string, std::string> types;  // by course name
     for (const std::string& id : saved.loading) {
         // As when adding: no lesson has an id below 1.

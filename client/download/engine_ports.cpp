@@ -54,18 +54,8 @@ std::unique_ptr<XlTaskParam> MakeTaskParam(const std::string& url, const std::st
 DownloadWorkerPorts EnginePorts(const DownloadEngine& engine, XlTaskHandle task,
                                 const StopSignal& stop) {
     DownloadWorkerPorts ports;
-    ports.query = [&engine, task](XlTaskInfo& info) {
-        info = XlTaskInfo{};
-        info.status = kXlPaused;  // what an engine that answers nothing leaves
-        const DownWrapper* wrapper = engine.wrapper();
-        return wrapper != nullptr && wrapper->XL_QueryTaskInfoEx != nullptr &&
-               wrapper->XL_QueryTaskInfoEx(task, &info) != 0;
-    };
-    ports.delete_task = [&engine, task] {
-        const DownWrapper* wrapper = engine.wrapper();
-        if (wrapper != nullptr && wrapper->XL_DeleteTask != nullptr)
-            wrapper->XL_DeleteTask(task);
-    };
+    ports.query = [&engine, task](XlTaskInfo& info) { return engine.QueryTask(task, info); };
+    ports.delete_task = [&engine, task] { engine.DeleteTask(task); };
     ports.delete_temporary = [&engine](const std::u16string& file_name,
                                        const std::filesystem::path& folder) {
         const DownWrapper* wrapper = engine.wrapper();
@@ -85,14 +75,10 @@ DownloadWorkerPorts EnginePorts(const DownloadEngine& engine, XlTaskHandle task,
     ports.wait = [&stop](int ms) { return WaitUnlessStopped(stop, ms); };
     ports.poll_wait = [&engine, task, &stop](int ms) {
         return WaitUnlessStopped(stop, ms, [&engine, task] {
-            const DownWrapper* wrapper = engine.wrapper();
-            if (wrapper == nullptr || wrapper->XL_QueryTaskInfoEx == nullptr)
-                return false;
             XlTaskInfo info{};
-            info.status = kXlDownloading;
-            wrapper->XL_QueryTaskInfoEx(task, &info);
-            return info.status == kXlComplete || info.status == kXlFailed ||
-                   info.status == kXlPaused;
+            return engine.QueryTask(task, info) &&
+                   (info.status == kXlComplete || info.status == kXlFailed ||
+                    info.status == kXlPaused);
         });
     };
     ports.ending = [&stop] { return stop.raised(); };

@@ -1,8 +1,6 @@
 // The finished list: one entry per course of which lessons were downloaded, with its
 // picture, its lesson count and size on disk, and the day the entry was last counted.
 
-#include <QDateTime>
-#include <QFile>
 #include <QTreeView>
 #include <ctime>
 
@@ -48,16 +46,6 @@ void DownloadCenter::SetUpFinishedTree() {
     });
 }
 
-int DownloadCenter::FindCourse(const std::string& course_id) const {
-    const QString id = QString::fromStdString(course_id);
-    for (int item = finished_->FirstChild(kRootItem); item != kNoItem;
-         item = finished_->NextSibling(item)) {
-        if (finished_->Text(item, "id") == id)
-            return item;
-    }
-    return kNoItem;
-}
-
 // The entry of the course `id` (or of lesson `id`'s course), added or counted again.
 // `renaming` is a lesson file whose rename to its stored name is still to come.
 void DownloadCenter::AddFinished(const std::string& id, bool is_course,
@@ -73,7 +61,7 @@ void DownloadCenter::AddFinished(const std::string& id, bool is_course,
     const std::string course_id = catalogue.Lookup(CatalogueLookup::kCourseNametoID, {course_name});
     if (course_id.empty())
         return;
-    int item = FindCourse(course_id);
+    int item = FindItem(*finished_, course_id);
     if (item == kNoItem) {
         item = finished_->InsertItem(kRootItem);
         finished_->SetImageFile(item, "name", CoursePicture(id, is_course));

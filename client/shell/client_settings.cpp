@@ -1,7 +1,6 @@
 #include "client/shell/client_settings.h"
 
-#include <charconv>
-
+#include "common/base/text_helpers.h"
 #include "common/settings/ini_file.h"
 
 namespace tessal::client {
@@ -25,15 +24,7 @@ ClientSettings LoadClientSettings(const std::filesystem::path& program_folder) {
 }
 
 int DownloadChannelOf(std::string_view text) {
-    if (text.empty())
-        return 1;
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos)
-        return 0;
-    text.remove_prefix(start);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() ? value : 0;
+    return text.empty() ? 1 : LeadingNumber(text);
 }
 
 int LoginChannelOf(std::string_view text) {

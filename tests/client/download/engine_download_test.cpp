@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "client/download/download_engine.h"
-#include "common/base/text_codec.h"
+#include "client/download/engine_ports.h"
 #include "common/files/md5.h"
 #include "common/log/daily_log.h"
 #include "site/server/reference_site.h"
@@ -24,26 +24,6 @@ namespace {
 
 constexpr auto kDownloadTimeout = std::chrono::seconds(60);
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
-
-template <std::size_t N>
-void CopyWide(char16_t (&target)[N], const std::string& utf8) {
-    const std::u16string wide = WideFromUtf8(utf8);
-    const std::size_t length = std::min(wide.size(), N - 1);
-    std::copy_n(wide.begin(), length, target);
-    target[length] = u'\0';
-}
-
-// The task record as the download center fills it.
-std::unique_ptr<XlTaskParam> TaskParam(const std::string& url, const std::string& file_name,
-                                       const std::filesystem::path& folder) {
-    auto param = std::make_unique<XlTaskParam>();
-    CopyWide(param->url, url);
-    CopyWide(param->file_name, file_name);
-    CopyWide(param->save_folder, folder.string());
-    param->reserved5 = 5;
-    param->resume = 1;
-    return param;
-}
 
 class EngineDownloadTest : public ::testing::Test {
 protected:
@@ -66,8 +46,8 @@ protected:
     // Creates and starts the lesson's task as the download center does.
     XlTaskHandle StartLesson(DownloadEngine& engine) {
         DownWrapper& xl = *engine.wrapper();
-        const auto param =
-            TaskParam(site_->urls().LessonUrl(*course_, *lesson_), lesson_->file, saves_.path());
+        const auto param = client::MakeTaskParam(site_->urls().LessonUrl(*course_, *lesson_),
+                                                 lesson_->file, saves_.path());
         const XlTaskHandle task = xl.XL_CreateTask(param.get());
         engine.SetCurrentTask(task);
         xl.XL_StartTask(task);
