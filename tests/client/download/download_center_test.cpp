@@ -662,5 +662,18 @@ TEST_F(DownloadCenterTest, DeletingTheRunningItemBeforeItsFirstReportStopsIt) {
     EXPECT_EQ(Finished().ItemCount(), 0);
 }
 
+// The first opening with a lesson to queue keeps the lessons saved before: the new one
+// stands first, the restored ones follow, and the file holds all of them.
+TEST_F(DownloadCenterTest, TheFirstOpeningWithALessonKeepsTheSavedOnes) {
+    ASSERT_TRUE(
+        WriteSavedIds(installation_.folder() / kLoadListFile, kLoadingSection, {"10102", "10103"}));
+    Throttle("Download1", 4000);
+    StartClient();
+    center_->Open(DownloadKind::kLesson, 10301);
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"10301", "10102", "10103"}));
+    EXPECT_EQ(Saved("LoadPage", "Count"), "3");
+    EXPECT_EQ(Saved("LoadPage", "2"), "10102");
+}
+
 }  // namespace
 }  // namespace tessal::client
