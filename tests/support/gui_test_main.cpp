@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QThreadPool>
 #include <cstdlib>
 
 #include "common/gui/toolkit_setup.h"
@@ -13,5 +14,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     tessal::gui::SetUpToolkit();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Qt scales large images on its shared thread pool; its threads would otherwise end
+    // only while the process exits, under the sanitizer's leak check, which then fails.
+    QThreadPool::globalInstance()->waitForDone();
+    return result;
 }
