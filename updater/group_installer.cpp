@@ -1,6 +1,5 @@
 #include "updater/group_installer.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +7,7 @@
 #include <system_error>
 
 #include "common/files/md5.h"
+#include "updater/installed_mode.h"
 #include "updater/update_list.h"
 
 namespace tessal::updater {
@@ -30,19 +30,6 @@ void RenameStaged(const ItemPaths& paths) {
         ::unlink(paths.target.c_str());  // like a file delete: never removes a folder
     }
     ::rename(paths.staged.c_str(), paths.target.c_str());
-}
-
-// The download made the staged file anew, with a data file's mode. The installed file's
-// mode goes over to it, so an updated program stays runnable; a program the list adds
-// is made runnable. Only the permission bits go over: set-user-ID and set-group-ID on
-// content just downloaded would run it as whoever owned the old file.
-void TakeInstalledMode(const ItemPaths& paths, bool program_group) {
-    struct stat installed {};
-    if (::stat(paths.local.c_str(), &installed) == 0 && S_ISREG(installed.st_mode)) {
-        ::chmod(paths.target.c_str(), installed.st_mode & 0777);
-    } else if (program_group) {
-        ::chmod(paths.target.c_str(), 0755);
-    }
 }
 
 // One rename replaces the installed file: there is no moment without it. A missing
@@ -84,7 +71,7 @@ bool InstallItem(const UpdaterContext& context, const tinyxml2::XMLElement& item
         priority_counter = DecimalValue(priority);
         return true;
     }
-    TakeInstalledMode(paths, program_group);
+    TakeInstalledMode(paths.target, paths.local, program_group);
     if (ReplaceInstalled(context, paths)) {
         priority_counter = DecimalValue(priority);
     }

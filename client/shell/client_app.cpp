@@ -12,6 +12,7 @@
 #include "client/shell/close_requests.h"
 #include "client/shell/installation_check.h"
 #include "client/shell/member_display.h"
+#include "client/shell/self_update_check.h"
 #include "common/base/trace.h"
 #include "common/files/account_mutex.h"
 #include "common/files/file_type_association.h"
@@ -93,6 +94,8 @@ ClientApp::~ClientApp() {
     Shutdown();
     if (association_.joinable())
         association_.join();
+    if (self_update_.joinable())
+        self_update_.join();
     login_window_.reset();  // waits for a login thread before the session goes
 }
 
@@ -151,6 +154,7 @@ void ClientApp::Initialise() {
                          &stop_};
     login_service_ = std::make_unique<LoginService>(std::move(context), session_, *reporter_);
     StartAssociation();
+    StartSelfUpdateCheck();
 }
 
 // A missing engine is shown and start-up goes on; nothing calls through an empty table.
@@ -195,6 +199,26 @@ void ClientApp::StartAssociation() {
     association_ = std::thread([folder] {
         RegisterFileType({".tessal", "TessalClient.tessal.1.0", "TessalClient Interpretation Files",
                           folder / "TessalClient.png", folder / "TessalPlayer"});
+    });
+}
+
+// Brings the programs up to date from the client's own list, then starts TessalUpdata.
+// Joined at the end: a check cut short by the end starts nothing.
+void ClientApp::StartSelfUpdateCheck() {
+    // The start goes through the GUI thread, where every program is started; once the
+    // end began, the shutdown routine's start with the logout stands for it.
+    const auto start_updater = [this] {
+        return QMetaObject::invokeMethod(this, [this] {
+            if (!stop_.raised())
+                environment_.start_program(environment_.program_folder / "TessalUpdata", {});
+        });
+    };
+    SelfUpdateContext context{environment_.program_folder, site_, log_.get(), start_updater,
+                              &stop_.flag()};
+    self_update_ = std::thread([context = std::move(context)] { RunSelfUpdateCheck(context); });
+    shutdown_steps_.Add(ShutdownStage::kWorkers, "self-update check", [this] {
+        if (self_update_.joinable())
+            self_update_.join();
     });
 }
 
@@ -273,6 +297,8 @@ void ClientApp::BuildMainWindow() {
     };
     MakeLessonWindows();
     MakeDownloadCenter();
+    MakeMemberMessages();
+    hooks.open_messages = [this] { messages_->OpenManager(); };
     hooks.open_course = [this](const std::string& id) { lesson_windows_->Open(id); };
     hooks.open_download_center = [this] { download_center_->Open(DownloadKind::kWindow, 0); };
     hooks.queue_course = [this](int id) { download_center_->Open(DownloadKind::kCourse, id); };
@@ -313,6 +339,20 @@ void ClientApp::MakeDownloadCenter() {
                         [this] { download_center_->Close(); });
     shutdown_steps_.Add(ShutdownStage::kWorkers, "download workers",
                         [this] { download_center_->JoinWorkers(); });
+}
+
+void ClientApp::MakeMemberMessages() {
+    MemberMessagesContext context;
+    context.program_folder = environment_.program_folder;
+    context.site = site_;
+    context.boxes = environment_.boxes;
+    context.web_engine = web_engine_;
+    context.icon = main_window_->window()->windowIcon();
+    context.stop = &stop_;
+    context.open_page = environment_.open_page;
+    context.log = [this](const std::string& line) { Log(line); };
+    context.account = [this] { return session_.Snapshot().account; };
+    messages_ = std::make_unique<MemberMessages>(std::move(context), shutdown_steps_);
 }
 
 TaskSettings ClientApp::DownloadSettings() const {
@@ -365,8 +405,7 @@ void ClientApp::ShowMainWindow() {
     main->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     TraceFirstPaint(main, "main window shown");
     RestoreWindow(main);
-    if (start_push_poller_)
-        start_push_poller_();
+    messages_->StartPolling(record.account, record.uid);
 }
 
 void ClientApp::RestoreWindow(QWidget* window) {

@@ -22,6 +22,7 @@
 #include "client/shell/login_service.h"
 #include "client/shell/login_window.h"
 #include "client/shell/main_window.h"
+#include "client/shell/member_messages.h"
 #include "client/shell/session.h"
 #include "client/shell/session_reporter.h"
 #include "client/shell/settings_window.h"
@@ -75,6 +76,7 @@ public:
     SettingsWindow* settings_window() const { return settings_window_.get(); }
     LessonWindows* lesson_windows() const { return lesson_windows_.get(); }
     DownloadCenter* download_center() const { return download_center_.get(); }
+    MemberMessages* messages() const { return messages_.get(); }
     gui::TrayIcon* login_tray() const { return login_tray_.get(); }
     gui::TrayIcon* member_tray() const { return member_tray_.get(); }
     Session& session() { return session_; }
@@ -89,6 +91,7 @@ private:
     void BindVideoEngine();
     void OpenCourseDatabase();
     void StartAssociation();
+    void StartSelfUpdateCheck();
     bool LoadWindows();
     void ShowLoginWindow();
     void BuildMainWindow();
@@ -96,6 +99,7 @@ private:
     void MakeLessonWindows();
     LessonWindowContext LessonContext();
     void MakeDownloadCenter();
+    void MakeMemberMessages();
     TaskSettings DownloadSettings() const;
     static void RestoreWindow(QWidget* window);
     void HideWindow(QWidget* window, const gui::TrayIcon* tray);
@@ -122,10 +126,10 @@ private:
     std::unique_ptr<DownloadCenter> download_center_;
     std::unique_ptr<gui::TrayIcon> login_tray_;
     std::unique_ptr<gui::TrayIcon> member_tray_;  // from the login on
-    // Started once the member is shown; the push messages bring its body.
-    std::function<void()> start_push_poller_;
+    std::unique_ptr<MemberMessages> messages_;
     std::thread association_;
-    QSize screen_;  // in the toolkit's units, for placing windows
+    std::thread self_update_;  // joined in the workers stage
+    QSize screen_;             // in the toolkit's units, for placing windows
     ShutdownSteps shutdown_steps_;
     bool shut_down_ = false;
     bool in_shutdown_ = false;  // the routine is running now

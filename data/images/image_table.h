@@ -24,5 +24,6 @@ void AddMainWindowImages(ImageTable& table, const LogoMark& mark);
 void AddGradeBadges(ImageTable& table);
 void AddLessonWindowImages(ImageTable& table);
 void AddDownloadCenterImages(ImageTable& table);
+void AddMessageImages(ImageTable& table, const LogoMark& mark);
 
 }  // namespace tessal::imagegen

@@ -60,6 +60,7 @@ int Run(const QDir& out, const QDir& sources) {
     tessal::imagegen::AddGradeBadges(table);
     tessal::imagegen::AddLessonWindowImages(table);
     tessal::imagegen::AddDownloadCenterImages(table);
+    tessal::imagegen::AddMessageImages(table, mark);
     for (const auto& entry : table) {
         if (!WriteImage(out, entry.path, entry.draw())) {
             std::fprintf(stderr, "tessal-make-images: cannot write %s\n",

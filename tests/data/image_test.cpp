@@ -45,7 +45,10 @@ QStringList NamedImages() {
         {"dutiao_2.png", "dutiao_3.png", "xiazai1.png", "xiazai1_1.png", "xiazai1_2.png",
          "Pause.png", "Pause1.png", "Pause2.png", "RedLoad1.png", "RedLoad2.png", "RedLoad3.png",
          "delete.png", "delete1.png", "delete2.png"});
-    images << "data/lesson/img/20150521161417781.jpg";
+    images << Prefixed("IMAGE/Message/",
+                       {"close_1.png", "close_2.png", "close_3.png", "bell.png", "letter.png"});
+    images << "data/lesson/img/20150521161417781.jpg"
+           << "cache/PushImg_def.png";
     return images;
 }
 
@@ -99,6 +102,7 @@ TEST(ImageTest, ButtonImagesHaveTheSizeOfTheirElements) {
         {"Layout/DownLoad/DownLoad_IsLoading.xml", 5, "IMAGE/Download/RedLoad1.png"},
         {"Layout/DownLoad/DownLoad_IsLoading.xml", 6, "IMAGE/Download/delete.png"},
         {"Layout/DownLoad/DownLoad_Finish.xml", 1, "data/lesson/img/20150521161417781.jpg"},
+        {"Layout/Tessal_PushWindow2.xml", 4, "cache/PushImg_def.png"},
     };
     for (const Fit& fit : fits) {
         EXPECT_EQ(LoadImage(fit.image).size(), ElementSize(fit.layout, fit.id))
@@ -136,6 +140,7 @@ TEST(ImageTest, StateImagesMatchInSizeAndDifferInLook) {
         {"IMAGE/Download/RedLoad1.png", "IMAGE/Download/RedLoad2.png",
          "IMAGE/Download/RedLoad3.png"},
         {"IMAGE/Download/delete.png", "IMAGE/Download/delete1.png", "IMAGE/Download/delete2.png"},
+        {"IMAGE/Message/close_1.png", "IMAGE/Message/close_2.png", "IMAGE/Message/close_3.png"},
     };
     for (const QStringList& group : groups) {
         const QImage first = LoadImage(group.front()).convertToFormat(QImage::Format_ARGB32);

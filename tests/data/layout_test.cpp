@@ -1,6 +1,6 @@
-// Every layout the client loads at start-up, in the settings window, in the course tree
-// and in the download center: it loads, and every element ID the client looks up is
-// there exactly once with the widget class the client's code expects.
+// Every layout the client loads at start-up, in the settings window, in the course tree,
+// in the download center and for push messages: it loads, and every element ID the client looks up
+// is there exactly once with the widget class the client's code expects.
 
 #include <gtest/gtest.h>
 
@@ -77,6 +77,20 @@ const ElementTable kFinishedItemElements = {
 const ElementTable kClearListElements = {
     {1, "QPushButton"}, {2, "QPushButton"}, {3, "QPushButton"}};
 
+const ElementTable kTextPopupElements = {{1, "QLabel"}, {2, "QLabel"}, {3, "QPushButton"}};
+
+const ElementTable kPicturePopupElements = {
+    {1, "QLabel"}, {2, "QLabel"}, {3, "QPushButton"}, {4, "QLabel"}};
+
+const ElementTable kCustomPopupElements = {{3, "QPushButton"}, {4, "QWidget"}};
+
+const ElementTable kMessageManagerElements = {
+    {1, "QPushButton"}, {2, "QPushButton"}, {5, "QTreeView"}, {7, "QPushButton"},
+    {8, "QPushButton"}, {9, "QCheckBox"},   {10, "QLabel"},
+};
+
+const ElementTable kManagerItemElements = {{1, "QLabel"}, {2, "QLabel"}, {3, "QLabel"}};
+
 constexpr const char* kDownloadCenter = "Layout/DownLoad/Tessal_Download.xml";
 constexpr const char* kDownloadingItem = "Layout/DownLoad/DownLoad_IsLoading.xml";
 constexpr const char* kFinishedItem = "Layout/DownLoad/DownLoad_Finish.xml";
@@ -108,6 +122,11 @@ TEST(LayoutTest, EveryWindowHasEachElementOnceWithItsClass) {
     ExpectElements(kDownloadingItem, kDownloadingItemElements);
     ExpectElements(kFinishedItem, kFinishedItemElements);
     ExpectElements(kClearList, kClearListElements);
+    ExpectElements("Layout/Tessal_PushWindow1.xml", kTextPopupElements);
+    ExpectElements("Layout/Tessal_PushWindow2.xml", kPicturePopupElements);
+    ExpectElements("Layout/Tessal_PushWindow3.xml", kCustomPopupElements);
+    ExpectElements("Layout/MessageManager.xml", kMessageManagerElements);
+    ExpectElements("Layout/ManagerList.xml", kManagerItemElements);
 }
 
 // The client fills template objects from the tree's columns by this property: each
@@ -121,6 +140,7 @@ TEST(LayoutTest, TemplateObjectsNameTheirColumns) {
         {"Layout/Tree_Item_Lesson_sel.xml", course},
         {kDownloadingItem, {{1, "name"}, {2, "name2"}, {4, "name3"}, {8, "rate"}}},
         {kFinishedItem, {{9, "name"}, {2, "name2"}, {3, "name3"}, {4, "name4"}, {5, "name5"}}},
+        {"Layout/ManagerList.xml", {{1, "name"}, {2, "name2"}, {3, "name3"}}},
     };
     for (const auto& [layout, expected] : templates) {
         QString error;

@@ -68,6 +68,7 @@ protected:
     std::vector<QString> pages_;
     std::optional<QString> folder_choice_;
     std::vector<StartedProgram> started_;
+    int updates_checked_ = 0;  // TessalUpdata started by the start-up's self-update check
     // The threads the machine identifier was read on.
     std::mutex identifier_mutex_;
     std::vector<std::thread::id> identifier_threads_;

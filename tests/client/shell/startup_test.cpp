@@ -35,6 +35,7 @@ TEST_F(ClientTest, AMissingInstallationFileShowsTheBoxAndChangesNothing) {
         client_.reset();  // the shutdown routine of the destructor must not run either
         EXPECT_EQ(Tree(installation_->folder()), before) << file;
         EXPECT_TRUE(started_.empty()) << file;
+        EXPECT_EQ(updates_checked_, 0) << file;
         std::filesystem::rename(kept, path);
     }
 }
@@ -152,10 +153,11 @@ TEST_F(ClientTest, ClosingBeforeLoginStartsTheUpdaterOnceAndReleasesOnce) {
 TEST_F(ClientTest, TheShutdownRoutineTakesEveryRegisteredStepInStageOrderOnce) {
     ASSERT_TRUE(StartClient());
     const std::vector<std::string> expected = {
-        "login tray icon", "video engine",    "course database",      "login window",
-        "main window",     "settings window", "lesson window",        "download center",
-        "course menu",     "session reports", "online lesson loader", "download workers",
-        "course pictures", "download engine"};
+        "login tray icon",   "video engine",         "course database",  "login window",
+        "main window",       "settings window",      "lesson window",    "download center",
+        "push popups",       "message manager",      "course menu",      "session reports",
+        "self-update check", "online lesson loader", "download workers", "push poller",
+        "cache database",    "course pictures",      "download engine"};
     EXPECT_EQ(client_->shutdown_steps().Order(), expected);
 
     ShutdownSteps steps;

@@ -1,0 +1,213 @@
+#include "client/shell/self_update_check.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "common/base/atomic_write.h"
+#include "common/files/md5.h"
+#include "common/net/file_download.h"
+#include "common/net/http_client.h"
+#include "updater/installed_mode.h"
+#include "updater/path_confinement.h"
+#include "updater/update_list.h"
+
+namespace tessal::client {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How the log lines name the staging folder.
+constexpr std::string_view kStagingPrefix = "./New/";
+// The parse-failure line has always been cut to this buffer, its terminating zero included.
+constexpr std::size_t kParseFailureLineBuffer = 260;
+// Bounds one client file; a server that sends without end must not fill the disk.
+constexpr long long kMaxFileBytes = 512LL * 1024 * 1024;
+
+struct ListItem {
+    std::string name;
+    std::string url;
+    std::string local;
+    std::string md5;
+
+    bool Complete() const {
+        return !name.empty() && !url.empty() && !local.empty() && !md5.empty();
+    }
+    std::string StagedText() const { return std::string(kStagingPrefix) + name; }
+};
+
+ListItem ReadItem(const tinyxml2::XMLElement& element) {
+    return {updater::Attribute(element, "name"), updater::Attribute(element, "url"),
+            updater::Attribute(element, "local"), updater::Attribute(element, "md5")};
+}
+
+// Cut where the log's buffer always cut it, but never through a character: half of one
+// would leave the line invalid text.
+std::string ParseFailureLine(const ListItem& item) {
+    std::string line = "xml解析失败name:" + item.name + " url:" + item.url +
+                       " local:" + item.local + " md5:" + item.md5;
+    if (line.size() >= kParseFailureLineBuffer) {
+        std::size_t cut = kParseFailureLineBuffer - 1;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        line.resize(cut);
+    }
+    return line;
+}
+
+// A name is where the download lands inside "./New/": one file there, nothing else.
+bool IsPlainFileName(std::string_view name) {
+    return name.find('/') == std::string_view::npos && name != "." && name != "..";
+}
+
+class SelfUpdateRun {
+public:
+    SelfUpdateRun(const SelfUpdateContext& context, DailyLog& log)
+        : context_(context), log_(log), paths_(context.program_folder) {}
+
+    void Run() const;
+
+private:
+    bool Abandoned() const { return context_.abandon != nullptr && context_.abandon->load(); }
+    fs::path InFolder(std::string_view relative) const {
+        return context_.program_folder / relative;
+    }
+    fs::path Staged(const ListItem& item) const {
+        return context_.program_folder / "New" / item.name;
+    }
+    void FetchList() const;
+    void UpdateFromList() const;
+    void UpdateItem(const ListItem& item) const;
+    bool Confined(const ListItem& item) const;
+    bool Refuse(const std::string& value) const;
+    bool Download(const ListItem& item) const;
+    void Replace(const ListItem& item) const;
+
+    const SelfUpdateContext& context_;
+    DailyLog& log_;
+    const updater::PathConfinement paths_;
+};
+
+void SelfUpdateRun::Run() const {
+    FetchList();
+    if (!Abandoned()) {
+        UpdateFromList();
+    }
+}
+
+// An empty reply (no site, a failure, a list over the bound, or an empty page) leaves
+// the copy of an earlier run in place, and that copy is used. The copy is replaced in one
+// rename, so a reader never sees half a list.
+void SelfUpdateRun::FetchList() const {
+    HttpTimeouts timeouts;
+    timeouts.abandon = context_.abandon;
+    timeouts.max_reply_bytes = kMaxClientUpdateListBytes;
+    const std::string url = context_.site.HostUrl(SiteHost::kMainSite) + kClientUpdateListPath;
+    const std::string reply = SendRequest(url, "", "", HttpMethod::kGet, timeouts);
+    if (!reply.empty() && !Abandoned()) {
+        WriteFileAtomically(InFolder(kClientUpdateListFile), reply);
+    }
+}
+
+void SelfUpdateRun::UpdateFromList() const {
+    const fs::path copy = InFolder(kClientUpdateListFile);
+    std::error_code failure;
+    if (!fs::exists(copy, failure)) {
+        return;  // never received a list: nothing to report, TessalUpdata tries again
+    }
+    tinyxml2::XMLDocument document;
+    const tinyxml2::XMLElement* root = updater::LoadUpdateList(copy, document, log_);
+    if (root == nullptr) {
+        return;
+    }
+    for (const auto* element = root->FirstChildElement(updater::kProgramGroup);
+         element != nullptr && !Abandoned();
+         element = element->NextSiblingElement(updater::kProgramGroup)) {
+        UpdateItem(ReadItem(*element));
+    }
+}
+
+void SelfUpdateRun::UpdateItem(const ListItem& item) const {
+    if (!item.Complete()) {
+        log_.Write(ParseFailureLine(item));
+        return;
+    }
+    // Before anything is read, downloaded or written: the list comes from the network.
+    if (!Confined(item)) {
+        return;
+    }
+    if (updater::SameDigest(FileMd5(InFolder(item.local)), item.md5)) {
+        return;
+    }
+    if (Download(item) && !Abandoned()) {
+        Replace(item);
+    }
+}
+
+bool SelfUpdateRun::Confined(const ListItem& item) const {
+    if (!paths_.Allows(item.local)) {
+        return Refuse(item.local);
+    }
+    if (!IsPlainFileName(item.name) || !paths_.Allows("New/" + item.name)) {
+        return Refuse(item.name);
+    }
+    return true;
+}
+
+bool SelfUpdateRun::Refuse(const std::string& value) const {
+    log_.Write("Refused path outside the program folder:" + value);
+    return false;
+}
+
+// "./New/" must exist: it is TessalUpdata's, and this check does not make it.
+bool SelfUpdateRun::Download(const ListItem& item) const {
+    DownloadOptions options;
+    options.max_bytes = kMaxFileBytes;
+    options.abandon = context_.abandon;
+    if (DownloadToFile(item.url, Staged(item), options)) {
+        return true;
+    }
+    if (!Abandoned()) {
+        log_.Write("DownLoad Fail  url:" + item.url + " local:" + item.StagedText());
+    }
+    return false;
+}
+
+// One rename puts the new file in place, so the installation never lacks it; a failed
+// rename leaves the installed file as it was. A download that is not what the list
+// names (a proxy's page, a wrong file) never replaces an installed program.
+void SelfUpdateRun::Replace(const ListItem& item) const {
+    const fs::path staged = Staged(item);
+    const fs::path installed = InFolder(item.local);
+    if (!updater::SameDigest(FileMd5(staged), item.md5)) {
+        log_.Write("md5 mismatch:" + item.StagedText() + " url:" + item.url);
+        return;
+    }
+    // Every item of this list is a program file, as TessalUpdata's "Progarm" group.
+    updater::TakeInstalledMode(staged, installed, true);
+    if (::rename(staged.c_str(), installed.c_str()) != 0) {
+        log_.Write("MoveFile:" + item.StagedText() + "To:" + item.local + "  fail");
+    }
+}
+
+}  // namespace
+
+void RunSelfUpdateCheck(const SelfUpdateContext& context) {
+    if (context.log != nullptr) {
+        try {
+            SelfUpdateRun(context, *context.log).Run();
+        } catch (const std::exception& error) {
+            // Out of memory or the like: the update is left to TessalUpdata.
+            context.log->Write(std::string("self-update check failed: ") + error.what());
+        }
+    }
+    const bool ending = context.abandon != nullptr && context.abandon->load();
+    if (!ending && context.start_updater) {
+        context.start_updater();
+    }
+}
+
+}  // namespace tessal::client
