@@ -32,7 +32,7 @@ struct PushPollerContext {
     // Shows "Open cachedatabase fail:%s" with the caption "连接数据库异常!"; from the poller
     // thread, must not wait for the member.
     std::function<void(const std::string& text)> report_database_failure;
-    // The local time a message arrives; tests fix it.
+    // The local time a message arrives (the clock when empty); tests fix it.
     std::function<std::tm()> now;
 };
 

@@ -7,13 +7,6 @@ namespace {
 
 constexpr const char* kDatabaseCaption = "连接数据库异常!";
 
-std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 }  // namespace
 
 MemberMessages::MemberMessages(MemberMessagesContext context, ShutdownSteps& steps)
@@ -39,7 +32,6 @@ MemberMessages::MemberMessages(MemberMessagesContext context, ShutdownSteps& ste
     poller.report_database_failure = [this](const std::string& text) {
         ReportDatabaseFailure(text);
     };
-    poller.now = LocalNow;
     poller_ = std::make_unique<PushPoller>(std::move(poller));
     steps.Add(ShutdownStage::kWindows, "push popups", [this] {
         receiver_->Close();
