@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <algorithm>
 
 #include "client/messages/web_link.h"
 #include "common/gui/element_events.h"
@@ -40,15 +41,16 @@ void PushPopup::Close() {
     delete window_.data();
 }
 
-void PushPopup::Show(const PopupData& data, int below) {
+void PushPopup::Show(const PopupData& data, int slot) {
     Close();
     QWidget* window = Load();
     if (window == nullptr)
         return;
     window_ = window;
+    slot_ = slot;
     Frame(window);
     Fill(window, data);
-    Place(window, below);
+    Place(window, slot);
     window->show();
 }
 
@@ -74,15 +76,16 @@ void PushPopup::Frame(QWidget* window) const {
         layout->activate();
 }
 
-// The lower right corner of the work area, one own height above each popup still open.
-void PushPopup::Place(QWidget* window, int below) {
+// The lower right corner of the work area, `slot` own heights up; a popup that would
+// rise above the work area keeps its title bar and close button on the screen.
+void PushPopup::Place(QWidget* window, int slot) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
     const QRect area = screen->availableGeometry();
     const QSize size = window->size();
-    window->move(area.x() + area.width() - size.width(),
-                 area.y() + area.height() - (below + 1) * size.height());
+    const int y = area.y() + area.height() - (slot + 1) * size.height();
+    window->move(area.x() + area.width() - size.width(), std::max(area.y(), y));
 }
 
 void PushPopup::BindOpenButton(QWidget* window, const std::string& link, const char* handler_name) {

@@ -37,14 +37,16 @@ public:
     PushPopup(const PushPopup&) = delete;
     PushPopup& operator=(const PushPopup&) = delete;
 
-    // A new window showing `data` in place of any open one, `below` popup heights above
-    // the bottom of the work area.
-    void Show(const PopupData& data, int below);
+    // A new window showing `data` in place of any open one, in place `slot`: that many
+    // popup heights above the bottom of the work area, never above its top.
+    void Show(const PopupData& data, int slot);
     // Destroys the window now (a newer message, or the client's end).
     void Close();
     // Shown and not being closed.
     bool IsOpen() const;
     QWidget* window() const { return window_; }
+    // The place the open window took.
+    int slot() const { return slot_; }
 
 protected:
     // Fills the elements of the new window, laid out but not yet shown, from `data`.
@@ -58,12 +60,13 @@ protected:
 private:
     QWidget* Load() const;
     void Frame(QWidget* window) const;
-    static void Place(QWidget* window, int below);
+    static void Place(QWidget* window, int slot);
     void OpenAndClose(const std::string& link, const char* handler_name);
 
     const char* layout_;
     const char* failure_;
     QPointer<QWidget> window_;
+    int slot_ = 0;
 };
 
 }  // namespace tessal::client

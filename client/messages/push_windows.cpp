@@ -1,5 +1,7 @@
 #include "client/messages/push_windows.h"
 
+#include <set>
+
 namespace tessal::client {
 
 PushWindows::PushWindows(PushWindowsContext context)
@@ -16,7 +18,7 @@ void PushWindows::Show(PopupKind kind, const PopupData& data) {
     PushPopup& popup = Popup(kind);
     // The replaced window no longer counts: the new one takes the lowest free place.
     popup.Close();
-    popup.Show(data, OpenCount());
+    popup.Show(data, FreeSlot());
 }
 
 void PushWindows::CloseAll() {
@@ -43,11 +45,19 @@ PushPopup& PushWindows::Popup(PopupKind kind) const {
     return *custom_;
 }
 
-int PushWindows::OpenCount() const {
-    int open = 0;
-    for (const PopupKind kind : {PopupKind::kText, PopupKind::kPicture, PopupKind::kCustom})
-        open += Popup(kind).IsOpen() ? 1 : 0;
-    return open;
+// The lowest place no open popup holds: with one popup of each kind open at most, that
+// is one popup height above each, as long as none was closed below another; then the
+// gap is filled rather than a popup opened over one that is still showing.
+int PushWindows::FreeSlot() const {
+    std::set<int> taken;
+    for (const PopupKind kind : {PopupKind::kText, PopupKind::kPicture, PopupKind::kCustom}) {
+        if (Popup(kind).IsOpen())
+            taken.insert(Popup(kind).slot());
+    }
+    int slot = 0;
+    while (taken.count(slot) != 0)
+        ++slot;
+    return slot;
 }
 
 }  // namespace tessal::client

@@ -2,8 +2,9 @@
 
 // The push popups of the main window's messages 2026 (text), 2028 (picture) and 2029
 // (custom): one window of each kind at most, a newer message of a kind replacing the
-// open one. A new popup opens in the lower right corner, one popup height above each
-// other popup still open; closing one does not move the others. GUI thread only.
+// open one. A new popup opens in the lower right corner, in the lowest place no other
+// open popup holds (one popup height above each while none was closed below another);
+// closing one does not move the others. GUI thread only.
 
 #include <memory>
 
@@ -31,7 +32,7 @@ public:
 
 private:
     PushPopup& Popup(PopupKind kind) const;
-    int OpenCount() const;
+    int FreeSlot() const;
 
     PushWindowsContext context_;  // before the popups, which keep a reference to it
     std::unique_ptr<PushWnd1> text_;

@@ -51,8 +51,16 @@ void ShowTexts(QWidget* window, const PopupData& data) {
 
 // The picture scaled to the element as it is read, so that a large download costs no
 // more than what is shown; null when the file is missing or not an image.
+// A picture from the server is decoded on the GUI thread: one whose header promises more
+// pixels than this is not decoded at all (the default picture shows), so a small file
+// of huge dimensions cannot freeze the window for seconds.
+constexpr qint64 kMaxPicturePixels = 4096LL * 4096;
+
 QPixmap ReadPicture(const QString& path, const QSize& size) {
     QImageReader reader(path);
+    const QSize stored = reader.size();
+    if (!stored.isValid() || qint64{stored.width()} * stored.height() > kMaxPicturePixels)
+        return {};
     reader.setAutoTransform(true);
     if (!size.isEmpty())
         reader.setScaledSize(size);

@@ -11,15 +11,14 @@ constexpr const char* kDatabaseCaption = "连接数据库异常!";
 
 MemberMessages::MemberMessages(MemberMessagesContext context, ShutdownSteps& steps)
     : context_(std::move(context)), store_(context_.program_folder / kCacheDatabaseFile) {
-    popup_windows_ = std::make_unique<PushWindows>(PushWindowsContext{
-        context_.program_folder, context_.boxes, context_.log, context_.open_page,
-        context_.web_engine, context_.icon});
+    popup_windows_ = std::make_unique<PushWindows>(
+        PushWindowsContext{context_.program_folder, context_.boxes, context_.log,
+                           context_.open_page, context_.web_engine, context_.icon});
     manager_ = std::make_unique<MessageManager>(
         MessageManagerContext{context_.program_folder, &store_, context_.boxes, context_.log,
                               context_.open_page, context_.account, context_.icon});
     receiver_ = std::make_unique<gui::MessageReceiver>(
-        [this](int message, std::uintptr_t, std::intptr_t) { OnMessage(message); },
-        nullptr);
+        [this](int message, std::uintptr_t, std::intptr_t) { OnMessage(message); }, nullptr);
     PushPollerContext poller;
     poller.site = context_.site;
     poller.program_folder = context_.program_folder;
@@ -34,6 +33,7 @@ MemberMessages::MemberMessages(MemberMessagesContext context, ShutdownSteps& ste
     };
     poller_ = std::make_unique<PushPoller>(std::move(poller));
     steps.Add(ShutdownStage::kWindows, "push popups", [this] {
+        windows_closed_ = true;
         receiver_->Close();
         popup_windows_->CloseAll();
     });
@@ -55,13 +55,23 @@ void MemberMessages::OpenManager() {
     manager_->Open();
 }
 
-// A popup shows only when the poller left one pending for its kind.
+// A popup shows only when the poller left one pending for its kind. It is built once the
+// poller's send has returned: a popup may show a box, whose own event loop may run the
+// client's end, which joins the poller, and a poller still inside its send would never
+// be joined.
 void MemberMessages::OnMessage(int message) {
     for (const PopupKind kind : {PopupKind::kText, PopupKind::kPicture, PopupKind::kCustom}) {
         if (PopupMessage(kind) != message)
             continue;
-        if (auto data = pending_.Take(kind))
-            popup_windows_->Show(kind, *data);
+        if (auto data = pending_.Take(kind)) {
+            QMetaObject::invokeMethod(
+                receiver_.get(),
+                [this, kind, data = std::move(*data)] {
+                    if (!windows_closed_)
+                        popup_windows_->Show(kind, data);
+                },
+                Qt::QueuedConnection);
+        }
     }
 }
 

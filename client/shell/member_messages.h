@@ -68,6 +68,7 @@ private:
     std::unique_ptr<MessageManager> manager_;
     std::unique_ptr<gui::MessageReceiver> receiver_;
     std::unique_ptr<PushPoller> poller_;
+    bool windows_closed_ = false;  // the client's end closed the popups; none opens again
 };
 
 }  // namespace tessal::client

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <memory>
 
 #include "common/gui/web/xweb.h"
@@ -103,7 +104,7 @@ TEST_F(PushWindowsTest, PopupsStackOneHeightApartInTheLowerRightCorner) {
     const Case cases[] = {
         {{kText, kText}, {{kText, 0}}},
         {{kPicture, kText}, {{kPicture, 0}, {kText, 1}}},
-        {{kText, kPicture, kCustom}, {{kText, 0}, {kPicture, 1}, {kCustom, 2}}},
+        {{kText, kPicture}, {{kText, 0}, {kPicture, 1}}},
     };
     for (const Case& test : cases) {
         popups_->CloseAll();
@@ -151,16 +152,40 @@ TEST_F(PushWindowsTest, PictureComesFromTheCacheOnlyWhenItWasDownloadedAndIsAnIm
         {"downloaded", true, true, Qt::red},
         {"download failed", false, true, stand_in_centre},
         {"not an image", true, false, stand_in_centre},
+        {"too many pixels to decode", true, true, stand_in_centre},
     };
     for (const Case& test : cases) {
-        if (test.cached_is_image)
+        if (test.cached_is_image && test.expected == QColor(Qt::red)) {
             WritePicture(Qt::red);
-        else
+        } else if (test.cached_is_image) {
+            QImage huge(6000, 6000, QImage::Format_Mono);
+            huge.fill(0);
+            ASSERT_TRUE(huge.save(QString::fromStdString((folder() / kPushPicture).string())));
+        } else {
             installation_.Write(kPushPicture, "<html>not found</html>");
+        }
         popups_->Show(PopupKind::kPicture, Picture(test.downloaded));
         ASSERT_NE(Window(PopupKind::kPicture), nullptr) << test.name;
         EXPECT_EQ(PictureCentre(Window(PopupKind::kPicture)), test.expected) << test.name;
     }
+}
+
+// A popup closed below another leaves a gap the next popup fills, rather than opening
+// over one still showing; a popup that would rise above the work area stays below its top.
+TEST_F(PushWindowsTest, ANewPopupTakesTheLowestFreePlaceWithinTheWorkArea) {
+    using enum PopupKind;
+    popups_->Show(kPicture, Picture(false));
+    popups_->Show(kText, Text("t"));
+    Window(kPicture)->close();
+    Settle();
+    popups_->Show(kCustom, Text("c"));
+    EXPECT_EQ(Slot(kCustom), 0);
+    EXPECT_EQ(Slot(kText), 1);
+    popups_->Show(kPicture, Picture(false));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QWidget* third = Window(kPicture);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->y(), std::max(area.y(), area.y() + area.height() - 3 * third->height()));
 }
 
 // Every popup's open button: a web page goes to the browser, anything else only to the

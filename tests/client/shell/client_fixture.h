@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,8 +33,12 @@ class RecordingBoxes : public gui::MessageBoxes {
 public:
     void Show(QWidget*, const QString& text, const QString& caption) override {
         shown.push_back({caption, text});
+        if (while_shown)
+            while_shown(caption);
     }
     std::vector<RecordedBox> shown;
+    // What happens while a box waits for the member (its own event loop runs then).
+    std::function<void(const QString& caption)> while_shown;
 };
 
 struct StartedProgram {

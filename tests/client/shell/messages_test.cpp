@@ -20,7 +20,8 @@ std::vector<std::string> StoredTexts(const std::filesystem::path& database) {
     if (sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
         SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT FContent FROM t_Message WHERE FAccount='demo' ORDER BY rowid",
+        sqlite3_prepare_v2(db,
+                           "SELECT FContent FROM t_Message WHERE FAccount='demo' ORDER BY rowid",
                            -1, &statement, nullptr);
         while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW)
             texts.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
@@ -99,6 +100,26 @@ TEST_F(ClientTest, PushMessagesPopUpAreStoredAndListedAndTheEndDoesNotWaitForThe
     const std::size_t after = Polls(*installation_);
     QTest::qWait(700);
     EXPECT_EQ(Polls(*installation_), after);
+}
+
+// A box of a popup (its layout is missing) waits in an event loop of its own; the end
+// that comes then (a SIGTERM, a window manager's close) joins the poller, which must not
+// be waiting for that popup any more.
+TEST_F(ClientTest, TheEndThatComesWhileAPopupsBoxWaitsJoinsThePollerAndLogsOut) {
+    std::filesystem::remove(installation_->folder() / "Layout" / "Tessal_PushWindow1.xml");
+    installation_->site().state().QueuePush(Push("1", "开课通知", "周六开课"));
+    boxes_.while_shown = [this](const QString& caption) {
+        if (caption == "CreatePushWndFail")
+            client_->Shutdown();
+    };
+    ASSERT_TRUE(StartClient());
+    TypeAndLogin("demo", "demo123");
+    ASSERT_TRUE(WaitForMainWindow());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client_->shut_down(); }, 10000));
+    ASSERT_EQ(started_.size(), 1U);
+    EXPECT_EQ(started_[0].argument.rfind("end#", 0), 0U);
+    EXPECT_EQ(StoredTexts(installation_->folder() / "cache" / "cache.dll"),
+              std::vector<std::string>{"周六开课"});
 }
 
 }  // namespace
