@@ -76,16 +76,19 @@ void PushPopup::Frame(QWidget* window) const {
         layout->activate();
 }
 
-// The lower right corner of the work area, `slot` own heights up; a popup that would
-// rise above the work area keeps its title bar and close button on the screen.
+// The lower right corner of the work area, `slot` own heights up. A screen too low for
+// that many starts a new column to the left, so no popup covers another's close button.
 void PushPopup::Place(QWidget* window, int slot) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
     const QRect area = screen->availableGeometry();
     const QSize size = window->size();
-    const int y = area.y() + area.height() - (slot + 1) * size.height();
-    window->move(area.x() + area.width() - size.width(), std::max(area.y(), y));
+    const int rows = std::max(1, area.height() / std::max(1, size.height()));
+    const int column = slot / rows;
+    const int row = slot % rows;
+    const int y = area.y() + area.height() - (row + 1) * size.height();
+    window->move(area.x() + area.width() - (column + 1) * size.width(), std::max(area.y(), y));
 }
 
 void PushPopup::BindOpenButton(QWidget* window, const std::string& link, const char* handler_name) {

@@ -38,7 +38,8 @@ public:
     PushPopup& operator=(const PushPopup&) = delete;
 
     // A new window showing `data` in place of any open one, in place `slot`: that many
-    // popup heights above the bottom of the work area, never above its top.
+    // popup heights above the bottom of the work area, in further columns to the left
+    // when the work area is too low.
     void Show(const PopupData& data, int slot);
     // Destroys the window now (a newer message, or the client's end).
     void Close();

@@ -171,7 +171,8 @@ TEST_F(PushWindowsTest, PictureComesFromTheCacheOnlyWhenItWasDownloadedAndIsAnIm
 }
 
 // A popup closed below another leaves a gap the next popup fills, rather than opening
-// over one still showing; a popup that would rise above the work area stays below its top.
+// over one still showing; where the work area is too low for another, a column starts
+// to its left.
 TEST_F(PushWindowsTest, ANewPopupTakesTheLowestFreePlaceWithinTheWorkArea) {
     using enum PopupKind;
     popups_->Show(kPicture, Picture(false));
@@ -185,7 +186,12 @@ TEST_F(PushWindowsTest, ANewPopupTakesTheLowestFreePlaceWithinTheWorkArea) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QWidget* third = Window(kPicture);
     ASSERT_NE(third, nullptr);
-    EXPECT_EQ(third->y(), std::max(area.y(), area.y() + area.height() - 3 * third->height()));
+    ASSERT_GE(area.height(), third->height());
+    const bool fits = area.height() >= 3 * third->height();
+    EXPECT_EQ(third->x() + (fits ? 1 : 2) * third->width(), area.x() + area.width());
+    EXPECT_EQ(third->y(), area.y() + area.height() - (fits ? 3 : 1) * third->height());
+    for (const PopupKind other : {kText, kCustom})
+        EXPECT_FALSE(third->geometry().intersects(Window(other)->geometry()));
 }
 
 // Every popup's open button: a web page goes to the browser, anything else only to the
