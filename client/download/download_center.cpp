@@ -35,8 +35,7 @@ std::shared_ptr<MessageLink> DownloadCenter::link() const {
 }
 
 QWidget* DownloadCenter::Element(int id) const {
-    const auto found = elements_.find(id);
-    return found == elements_.end() ? nullptr : found->second.data();
+    return FindElement(window_, id);
 }
 
 QString DownloadCenter::Path(const char* relative) const {
@@ -81,8 +80,6 @@ bool DownloadCenter::Create() {
         return false;
     }
     window_ = window;
-    for (int id : {1, 2, 4, 7, 8, 9, 10, 11})
-        elements_[id] = FindElement(window, id);
     receiver_ = std::make_unique<MessageReceiver>(
         [this](int message, std::uintptr_t first, std::intptr_t second) {
             OnMessage(message, first, second);

@@ -88,8 +88,7 @@ private:
     static constexpr int kTextLimit = 259;
 
     QString Path(const char* relative) const;
-    // The window's own element `id`. Rows of the trees reuse small ids for their
-    // objects, so the window's elements are found once, before any row exists.
+    // The window's own element `id`; null once the window is gone.
     QWidget* Element(int id) const;
     bool Create();
     void SetUpWindow();
@@ -143,7 +142,6 @@ private:
 
     DownloadCenterContext context_;
     QPointer<QWidget> window_;
-    std::map<int, QPointer<QWidget>> elements_;
     gui::TemplateTree* loading_ = nullptr;   // owned by its tree element
     gui::TemplateTree* finished_ = nullptr;  // likewise
     std::unique_ptr<gui::MessageReceiver> receiver_;

@@ -38,8 +38,7 @@ QString MessageManager::Path(const char* relative) const {
 }
 
 QWidget* MessageManager::Element(int id) const {
-    const auto found = elements_.find(id);
-    return found == elements_.end() ? nullptr : found->second.data();
+    return FindElement(window_, id);
 }
 
 void MessageManager::Open() {
@@ -61,7 +60,6 @@ void MessageManager::Open() {
 
 void MessageManager::Close() {
     delete window_.data();
-    elements_.clear();
     list_ = nullptr;
 }
 
@@ -72,8 +70,6 @@ bool MessageManager::Create() {
         return false;
     }
     window_ = window;
-    for (int id : {1, 2, 5, 7, 8, 9, 10})
-        elements_[id] = FindElement(window, id);
     window->setWindowTitle(kTitle);
     window->setWindowIcon(context_.icon);
     // Its own close button destroys it; the next opening makes it again.

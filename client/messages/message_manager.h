@@ -12,7 +12,6 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "client/messages/message_store.h"
@@ -55,8 +54,7 @@ public:
 
 private:
     QString Path(const char* relative) const;
-    // The window's own element `id`. Rows of the list reuse small ids for their objects,
-    // so the window's elements are found once, before any row exists.
+    // The window's own element `id`; null once the window is gone.
     QWidget* Element(int id) const;
     bool Create();
     void BindButtons();
@@ -86,7 +84,6 @@ private:
 
     MessageManagerContext context_;
     QPointer<QWidget> window_;
-    std::map<int, QPointer<QWidget>> elements_;
     gui::TemplateTree* list_ = nullptr;  // owned by the list element
     // The class of the messages listed now: a delete removes a listed message, whatever
     // element 9 says since.

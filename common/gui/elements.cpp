@@ -1,6 +1,7 @@
 #include "common/gui/elements.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -10,7 +11,9 @@ namespace tessal::gui {
 
 // A walk of its own rather than findChildren: while a window is being destroyed (a
 // destroy handler may look elements up then), its list of children has empty places
-// where children were already deleted.
+// where children were already deleted. The rows of a list or tree are made from
+// templates whose small ids repeat the window's own, so the walk does not enter a view:
+// a row's elements are looked up from the row.
 QWidget* FindElement(const QWidget* window, int id) {
     if (window == nullptr)
         return nullptr;
@@ -20,6 +23,8 @@ QWidget* FindElement(const QWidget* window, int id) {
             continue;
         if (ElementId(widget) == id)
             return widget;
+        if (qobject_cast<QAbstractItemView*>(widget) != nullptr)
+            continue;
         if (QWidget* found = FindElement(widget, id))
             return found;
     }

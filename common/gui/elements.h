@@ -13,7 +13,8 @@ namespace tessal::gui {
 inline constexpr const char* kIdProperty = "id";
 
 // The element with `id` below `window`, or null; the first one in layout order when a
-// broken layout repeats an ID.
+// broken layout repeats an ID. The rows inside a list or tree view are not searched
+// (their templates reuse small ids): look a row's elements up from the row.
 QWidget* FindElement(const QWidget* window, int id);
 
 template <typename Element>

@@ -180,19 +180,7 @@ protected:
         ASSERT_NE(button, nullptr);
         button->click();
     }
-    // The window's own element: rows in its trees reuse small ids for their objects.
-    QWidget* WindowElement(int id) const {
-        for (QWidget* element : center_->window()->findChildren<QWidget*>()) {
-            if (gui::ElementId(element) != id)
-                continue;
-            bool in_row = false;
-            for (QWidget* up = element->parentWidget(); up != nullptr; up = up->parentWidget())
-                in_row = in_row || qobject_cast<QTreeView*>(up) != nullptr;
-            if (!in_row)
-                return element;
-        }
-        return nullptr;
-    }
+    QWidget* WindowElement(int id) const { return FindElement(center_->window(), id); }
     void Click(int element) {
         auto* button = qobject_cast<QAbstractButton*>(WindowElement(element));
         ASSERT_NE(button, nullptr);

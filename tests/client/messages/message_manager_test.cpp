@@ -77,7 +77,7 @@ protected:
 
     QWidget* Window() const { return manager_->window(); }
     bool Shown(int id) const {
-        const QWidget* element = WindowElement(Window(), id);
+        const QWidget* element = gui::FindElement(Window(), id);
         return element != nullptr && element->isVisibleTo(Window());
     }
     // The listed messages' times, top to bottom.
@@ -104,7 +104,7 @@ protected:
         manager_->list()->RefreshNow();
         QWidget* row = manager_->list()->RowWidget(item);
         ASSERT_NE(row, nullptr);
-        auto* view = qobject_cast<QTreeView*>(WindowElement(Window(), 5));
+        auto* view = qobject_cast<QTreeView*>(gui::FindElement(Window(), 5));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row->geometry().center());
     }
 
@@ -205,7 +205,7 @@ TEST_F(MessageManagerTest, DeleteRemovesTheListedClassEvenWhenTheCheckButtonChan
     Store(time, "推送", "http://site.test/1");
     Store(time, "类二", "http://site.test/2", 2);
     manager_->Open();
-    auto* check = qobject_cast<QAbstractButton*>(WindowElement(Window(), 9));
+    auto* check = qobject_cast<QAbstractButton*>(gui::FindElement(Window(), 9));
     ASSERT_NE(check, nullptr);
     EXPECT_TRUE(check->isChecked());
     check->setChecked(false);
@@ -219,7 +219,7 @@ TEST_F(MessageManagerTest, TheUncheckedClassPagesTypeTwoMessages) {
     StoreMessages(31);
     Store(TimeOf(90), "类二", "http://site.test/t2", 2);
     manager_->Open();
-    qobject_cast<QAbstractButton*>(WindowElement(Window(), 9))->setChecked(false);
+    qobject_cast<QAbstractButton*>(gui::FindElement(Window(), 9))->setChecked(false);
     Click(Window(), 8);  // page 1 of class 2 is empty
     EXPECT_EQ(Now(), (View{0, 1, true, false}));
     Click(Window(), 7);

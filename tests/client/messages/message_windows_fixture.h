@@ -51,21 +51,8 @@ protected:
         return [this](const QString& url) { opened_.push_back(url.toStdString()); };
     }
 
-    // A top-level window's own element `id`: list rows reuse small ids for their objects.
-    static QWidget* WindowElement(const QWidget* window, int id) {
-        for (QWidget* element : window->findChildren<QWidget*>()) {
-            if (gui::ElementId(element) != id)
-                continue;
-            bool in_row = false;
-            for (QWidget* up = element->parentWidget(); up != nullptr; up = up->parentWidget())
-                in_row = in_row || qobject_cast<QTreeView*>(up) != nullptr;
-            if (!in_row)
-                return element;
-        }
-        return nullptr;
-    }
     static void Click(const QWidget* window, int id) {
-        auto* button = qobject_cast<QAbstractButton*>(WindowElement(window, id));
+        auto* button = qobject_cast<QAbstractButton*>(gui::FindElement(window, id));
         ASSERT_NE(button, nullptr) << id;
         button->click();
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/gui/element_events.h"
+#include "common/gui/elements.h"
 #include "common/gui/toolkit_codes.h"
 #include "tests/support/temp_folder.h"
 
@@ -84,6 +85,23 @@ TEST_F(TemplateTreeTest, OnlyTheRowsInViewAreBuiltAndScrollingMovesThem) {
     EXPECT_LE(tree_->BuiltRows(), in_view);
     EXPECT_TRUE(finished.count(items.back()));
     EXPECT_LT(finished.size(), 30U);
+}
+
+// Rows reuse the small ids of their window's own elements: a lookup from the window
+// finds the window's element, one from the row finds the row's.
+TEST_F(TemplateTreeTest, AWindowsElementIsFoundPastTheRowsThatReuseItsId) {
+    const auto items = AddCourses(kRootItem, 3);
+    tree_->RefreshNow();
+    QWidget window;
+    view_.setParent(&window);  // the view comes first in the window's children
+    auto* own = new QLabel(&window);
+    own->setProperty("id", 2);
+    EXPECT_EQ(FindElement(&window, 2), own);
+    QWidget* row = tree_->RowWidget(items.front());
+    EXPECT_NE(row, nullptr);
+    EXPECT_NE(FindElement(row, 2), nullptr);
+    EXPECT_NE(FindElement(row, 2), own);
+    view_.setParent(nullptr);  // the fixture's own, not the window's to delete
 }
 
 TEST_F(TemplateTreeTest, RowsThatLeaveTheViewAreReusedAndShowNothingOfTheirLastItem) {
