@@ -1,6 +1,7 @@
 #include "updater/path_confinement.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 
 namespace tessal::updater {
@@ -45,6 +46,16 @@ bool PathConfinement::IsBelowFolder(const fs::path& resolved) const {
     // A trailing separator leaves an empty last component; it names the folder itself.
     return std::any_of(resolved_at, resolved.end(),
                        [](const fs::path& component) { return !component.empty(); });
+}
+
+bool PathConfinement::AllowsOrLogs(std::string_view value, std::string_view relative,
+                                   DailyLog& log) const {
+    return Allows(relative) || RefusePath(value, log);
+}
+
+bool RefusePath(std::string_view value, DailyLog& log) {
+    log.Write("Refused path outside the program folder:" + std::string(value));
+    return false;
 }
 
 }  // namespace tessal::updater

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "common/log/daily_log.h"
+
 namespace tessal::updater {
 
 class PathConfinement {
@@ -17,6 +19,9 @@ public:
     // is not absolute, holds no "..", and still lies strictly below the program folder
     // once every symbolic link that exists along it is followed.
     bool Allows(std::string_view relative) const;
+    // Allows, and a refusal goes to `log` (RefusePath) naming `value`, the list's text
+    // that led there.
+    bool AllowsOrLogs(std::string_view value, std::string_view relative, DailyLog& log) const;
 
     const std::filesystem::path& folder() const { return folder_; }
 
@@ -26,5 +31,8 @@ private:
 
     std::filesystem::path folder_;
 };
+
+// Logs that the list's `value` was refused as a path; false.
+bool RefusePath(std::string_view value, DailyLog& log);
 
 }  // namespace tessal::updater

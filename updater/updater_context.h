@@ -17,11 +17,7 @@ struct UpdaterContext {
 
     // Logs and returns false when a list value would lead outside the program folder.
     bool Confined(std::string_view value, std::string_view relative_path) const {
-        if (paths.Allows(relative_path)) {
-            return true;
-        }
-        log.Write("Refused path outside the program folder:" + std::string(value));
-        return false;
+        return paths.AllowsOrLogs(value, relative_path, log);
     }
 };
 

@@ -82,7 +82,6 @@ private:
     void UpdateFromList() const;
     void UpdateItem(const ListItem& item) const;
     bool Confined(const ListItem& item) const;
-    bool Refuse(const std::string& value) const;
     bool Download(const ListItem& item) const;
     void Replace(const ListItem& item) const;
 
@@ -147,19 +146,14 @@ void SelfUpdateRun::UpdateItem(const ListItem& item) const {
     }
 }
 
+// The name lands in "./New/" as one file; any other name is refused like one that
+// leaves the folder.
 bool SelfUpdateRun::Confined(const ListItem& item) const {
-    if (!paths_.Allows(item.local)) {
-        return Refuse(item.local);
-    }
-    if (!IsPlainFileName(item.name) || !paths_.Allows("New/" + item.name)) {
-        return Refuse(item.name);
-    }
-    return true;
-}
-
-bool SelfUpdateRun::Refuse(const std::string& value) const {
-    log_.Write("Refused path outside the program folder:" + value);
-    return false;
+    if (!paths_.AllowsOrLogs(item.local, item.local, log_))
+        return false;
+    if (!IsPlainFileName(item.name))
+        return updater::RefusePath(item.name, log_);
+    return paths_.AllowsOrLogs(item.name, "New/" + item.name, log_);
 }
 
 // "./New/" must exist: it is TessalUpdata's, and this check does not make it.
