@@ -58,28 +58,13 @@ PushPoller::~PushPoller() {
 }
 
 bool PushPoller::Start(const std::string& account, const std::string& uid) {
-    const std::lock_guard lock(mutex_);
-    if (started_ || stopping_)
+    if (started_.exchange(true))
         return false;
-    started_ = true;
-    thread_ = std::thread([this, account, uid] { Run(account, uid); });
-    return true;
+    return thread_.Start([this, account, uid] { Run(account, uid); });
 }
 
-// The thread is taken out under the lock, so a Start and a Stop on different threads
-// never touch the same std::thread.
 void PushPoller::Stop() {
-    std::thread ending;
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-        ending = std::move(thread_);
-    }
-    wake_.notify_all();
-    if (ending.joinable() && ending.get_id() != std::this_thread::get_id())
-        ending.join();
-    else if (ending.joinable())
-        ending.detach();
+    thread_.Close();
 }
 
 // A failing step (out of memory, a callback that throws) ends polling for this login
@@ -88,22 +73,16 @@ void PushPoller::Run(std::string account, std::string uid) {
     try {
         do {
             PollOnce(account, uid);
-        } while (WaitOrStop(SystemWait(kPollInterval)));
+        } while (thread_.WaitFor(SystemWait(kPollInterval)));
     } catch (...) {
         Trace("push poller ended by an exception");
     }
 }
 
-// True when the wait ran out, false when Stop came first.
-bool PushPoller::WaitOrStop(std::chrono::milliseconds wait) {
-    std::unique_lock lock(mutex_);
-    return !wake_.wait_for(lock, wait, [this] { return stopping_.load(); });
-}
-
 // An empty mode is no message; a mode without a popup is still stored.
 void PushPoller::PollOnce(const std::string& account, const std::string& uid) {
     const auto message = ParsePushReply(FetchReply(uid), uid);
-    if (!message || message->mode.empty() || stopping_)
+    if (!message || message->mode.empty() || thread_.ending())
         return;
     Announce(*message);
     Store(account, *message);
@@ -111,15 +90,15 @@ void PushPoller::PollOnce(const std::string& account, const std::string& uid) {
 
 // The site answers "0" when nothing waits, so an empty reply is always a failed poll.
 std::string PushPoller::FetchReply(const std::string& uid) {
-    if (stopping_)
+    if (thread_.ending())
         return {};
     HttpTimeouts timeouts = kPollTimeouts;
-    timeouts.abandon = &stopping_;
+    timeouts.abandon = &thread_.ending();
     const std::string url = context_.site.HostUrl(SiteHost::kClientData) + kPushPath;
     const std::string bytes =
         SendRequest(url, "mode=2&uid=" + uid, "", HttpMethod::kPost, timeouts);
     if (bytes.empty()) {
-        if (!stopping_)
+        if (!thread_.ending())
             Log("GetDiscuzPush fail: no reply, or a reply over " + std::to_string(kMaxReplyBytes) +
                 " bytes");
         return {};
@@ -149,7 +128,7 @@ bool PushPoller::DownloadPicture(const std::string& url) {
     DownloadOptions options;
     options.total_timeout_ms = kPictureTimeoutMs;
     options.max_bytes = kMaxPictureBytes;
-    options.abandon = &stopping_;
+    options.abandon = &thread_.ending();
     if (DownloadToFile(url, context_.program_folder / kPictureFile, options))
         return true;
     Log("PushImg download fail:" + url);

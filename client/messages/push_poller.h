@@ -6,15 +6,13 @@
 // never waits out a poll interval.
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "client/messages/message_store.h"
 #include "client/messages/pending_popups.h"
 #include "client/messages/push_reply.h"
+#include "common/base/stoppable_thread.h"
 #include "common/settings/site_settings.h"
 
 namespace tessal::client {
@@ -52,7 +50,6 @@ public:
 
 private:
     void Run(std::string account, std::string uid);
-    bool WaitOrStop(std::chrono::milliseconds wait);
     std::string FetchReply(const std::string& uid);
     void Announce(const PushMessage& message);
     bool DownloadPicture(const std::string& url);
@@ -60,11 +57,8 @@ private:
     void Log(const std::string& line) const;
 
     PushPollerContext context_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::atomic<bool> stopping_ = false;
-    bool started_ = false;
-    std::thread thread_;
+    std::atomic<bool> started_ = false;  // polling starts once
+    StoppableThread thread_;
 };
 
 }  // namespace tessal::client

@@ -4,13 +4,10 @@
 // answers with the session sign, then a heartbeat every three minutes until the client
 // ends. One worker thread; Stop ends it without waiting out a heartbeat interval.
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "client/shell/session.h"
+#include "common/base/stoppable_thread.h"
 #include "common/settings/site_settings.h"
 
 namespace tessal::client {
@@ -31,17 +28,10 @@ public:
 
 private:
     void Run(std::string uid);
-    bool WaitOrStop(std::chrono::milliseconds wait);
-    void EndRunningReport();
 
     const SiteSettings site_;
     Session& session_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    // Set under the lock (the wait watches it); atomic so the report's requests may poll it.
-    std::atomic<bool> stopping_ = false;
-    bool closed_ = false;
-    std::thread thread_;
+    StoppableThread thread_;
 };
 
 }  // namespace tessal::client
