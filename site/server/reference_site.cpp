@@ -31,8 +31,9 @@ void ExclusivePortOptions(socket_t sock) {
 bool WaitUnlessCut(StopSignal& stop, const CutSignal& cut, std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            end - std::chrono::steady_clock::now());
+        // Rounded up: a fraction of a millisecond left is still a wait, not the end.
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         if (cut.raised())
             return false;
         if (left.count() <= 0)
