@@ -17,6 +17,7 @@ packages=(
   libcpp-httplib-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg mpv xvfb xauth imagemagick aria2 curl
+  dbus-daemon
   # desktop integration and Chinese text
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin fonts-noto-cjk
 )

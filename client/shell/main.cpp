@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "client/shell/client_app.h"
-#include "client/shell/termination_signals.h"
+#include "common/gui/termination_signals.h"
 #include "common/base/runtime_paths.h"
 #include "common/gui/toolkit_setup.h"
 #include "common/gui/web/web_engine_environment.h"
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         tessal::client::DesktopEnvironment(tessal::ProgramFolder(), boxes));
     if (!client.Start())
         return 0;
-    tessal::client::TerminationSignals termination([&client](int) { client.Shutdown(); });
+    tessal::gui::TerminationSignals termination([&client](int) { client.Shutdown(); });
     QApplication::exec();
     client.Shutdown();
     return 0;

@@ -44,7 +44,7 @@ QString PseudoState(int state) {
         case kStateChecked:
             return QStringLiteral(":checked");
         case kStateUnchecked:
-            return QStringLiteral(":!checked");
+            return QStringLiteral(":unchecked");
         default:
             return {};
     }

@@ -35,31 +35,6 @@ QImage ProgressFill(const QColor& light, const QColor& dark) {
     return image;
 }
 
-void DrawPauseBars(QPainter& painter, const QRectF& box, const QColor& colour) {
-    const qreal bar = box.width() * 0.2;
-    const qreal height = box.height() * 0.62;
-    const qreal top = box.center().y() - height / 2;
-    for (const qreal x : {box.center().x() - bar * 1.4, box.center().x() + bar * 0.4}) {
-        FillRounded(painter, QRectF(x, top, bar, height), bar / 3, colour);
-    }
-}
-
-void DrawPlayTriangle(QPainter& painter, const QRectF& box, const QColor& colour) {
-    // Nudged right: a triangle's weight sits left of its box's centre.
-    const QPointF c = box.center() + QPointF(box.width() * 0.06, 0);
-    const qreal h = box.height() * 0.34;
-    QPainterPath triangle;
-    triangle.moveTo(c + QPointF(-h * 0.8, -h));
-    triangle.lineTo(c + QPointF(h, 0));
-    triangle.lineTo(c + QPointF(-h * 0.8, h));
-    triangle.closeSubpath();
-    painter.save();
-    painter.setPen(QPen(colour, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(colour);
-    painter.drawPath(triangle);
-    painter.restore();
-}
-
 // An open circle turning clockwise with its arrow head at the gap.
 void DrawRetryArrow(QPainter& painter, const QRectF& box, const QColor& colour) {
     const QPointF c = box.center();

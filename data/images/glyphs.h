@@ -18,5 +18,9 @@ void DrawStar(QPainter& painter, const QRectF& box, const QColor& colour);
 // `down` points the chevron down (an open group), otherwise right.
 void DrawChevron(QPainter& painter, const QRectF& box, const QColor& colour, bool down);
 void DrawPerson(QPainter& painter, const QRectF& box, const QColor& colour);
+// Media glyphs: play (a filled triangle), pause (two bars), an outlined square (maximise).
+void DrawPlayTriangle(QPainter& painter, const QRectF& box, const QColor& colour);
+void DrawPauseBars(QPainter& painter, const QRectF& box, const QColor& colour);
+void DrawOutlineSquare(QPainter& painter, const QRectF& box, const QColor& colour);
 
 }  // namespace tessal::imagegen

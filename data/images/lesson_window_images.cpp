@@ -19,12 +19,6 @@ const QColor kGlyph(0xC9, 0xD1, 0xD8);
 
 using GlyphFunction = void (*)(QPainter&, const QRectF&, const QColor&);
 
-void DrawSquare(QPainter& painter, const QRectF& box, const QColor& colour) {
-    painter.setPen(QPen(colour, 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(box.adjusted(2, 2, -2, -2));
-}
-
 QImage CaptionButton(GlyphFunction glyph, bool hover, const QColor& hover_tile) {
     QImage image = NewImage(kCaptionButton, kCaptionButton);
     QPainter painter;
@@ -62,7 +56,7 @@ void AddLessonWindowImages(ImageTable& table) {
     const QString dir = QStringLiteral("IMAGE/LessonW/");
     const QColor hover_tile(255, 255, 255, 36);
     const std::pair<const char*, GlyphFunction> buttons[] = {
-        {"suox", DrawMinus}, {"jux", DrawSquare}, {"cuow", DrawCross}};
+        {"suox", DrawMinus}, {"jux", DrawOutlineSquare}, {"cuow", DrawCross}};
     for (const auto& [name, glyph] : buttons) {
         const QColor tile = glyph == DrawCross ? palette::kDanger : hover_tile;
         table.push_back(

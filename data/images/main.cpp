@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
+#include <QSaveFile>
 #include <cstdio>
 
 #include "ico_writer.h"
@@ -28,6 +29,15 @@ bool WriteImage(const QDir& out, const QString& relative, const QImage& image) {
     return writer.write(image.hasAlphaChannel() && writer.format() == "jpg"
                             ? image.convertToFormat(QImage::Format_RGB32)
                             : image);
+}
+
+bool WriteBytes(const QDir& out, const QString& relative, const QByteArray& bytes) {
+    const QString path = out.filePath(relative);
+    if (bytes.isEmpty() || !QDir().mkpath(QFileInfo(path).path())) {
+        return false;
+    }
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 std::vector<QImage> IconSizes(const LogoMark& mark, const QColor& background) {
@@ -61,10 +71,21 @@ int Run(const QDir& out, const QDir& sources) {
     tessal::imagegen::AddLessonWindowImages(table);
     tessal::imagegen::AddDownloadCenterImages(table);
     tessal::imagegen::AddMessageImages(table, mark);
+    tessal::imagegen::AddPlayerImages(table);
+    tessal::imagegen::AddPlayerPictures(table, mark);
     for (const auto& entry : table) {
         if (!WriteImage(out, entry.path, entry.draw())) {
             std::fprintf(stderr, "tessal-make-images: cannot write %s\n",
                          qPrintable(out.filePath(entry.path)));
+            return 1;
+        }
+    }
+    tessal::imagegen::EncodedFileTable files;
+    tessal::imagegen::AddPlayerAnimations(files);
+    for (const auto& file : files) {
+        if (!WriteBytes(out, file.path, file.encode())) {
+            std::fprintf(stderr, "tessal-make-images: cannot write %s\n",
+                         qPrintable(out.filePath(file.path)));
             return 1;
         }
     }

@@ -1,5 +1,7 @@
 #include "tests/data/installation_data.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QImageReader>
 
@@ -51,6 +53,21 @@ QImage LoadImage(const QString& relative) {
     GuiApplication();
     QImageReader reader(InstallationFile(relative));
     return reader.read();
+}
+
+void ExpectElements(const QString& layout, const ElementTable& expected) {
+    QString error;
+    const std::unique_ptr<QWidget> root = LoadLayout(layout, error);
+    ASSERT_NE(root, nullptr) << error.toStdString();
+    const auto found = WidgetsById(root.get());
+    for (const ExpectedElement& element : expected) {
+        const auto it = found.find(element.id);
+        ASSERT_NE(it, found.end()) << layout.toStdString() << ": no element " << element.id;
+        ASSERT_EQ(it->second.size(), 1u)
+            << layout.toStdString() << ": element " << element.id << " is there more than once";
+        EXPECT_STREQ(it->second.front()->metaObject()->className(), element.widget_class)
+            << layout.toStdString() << ": element " << element.id;
+    }
 }
 
 }  // namespace tessal::test

@@ -30,4 +30,14 @@ QWidget* Element(QWidget* root, int id);
 
 QImage LoadImage(const QString& relative);
 
+struct ExpectedElement {
+    int id;
+    const char* widget_class;
+};
+
+using ElementTable = std::vector<ExpectedElement>;
+
+// The layout loads and holds each element of `expected` exactly once, of its class.
+void ExpectElements(const QString& layout, const ElementTable& expected);
+
 }  // namespace tessal::test

@@ -23,13 +23,6 @@
 namespace tessal::test {
 namespace {
 
-struct ExpectedElement {
-    int id;
-    const char* widget_class;
-};
-
-using ElementTable = std::vector<ExpectedElement>;
-
 const ElementTable kLoginElements = {
     {2, "QLabel"},        {3, "QLineEdit"},    {4, "QLineEdit"},     {5, "QCheckBox"},
     {6, "QCheckBox"},     {7, "QLabel"},       {8, "QLabel"},        {9, "QPushButton"},
@@ -95,21 +88,6 @@ constexpr const char* kDownloadCenter = "Layout/DownLoad/Tessal_Download.xml";
 constexpr const char* kDownloadingItem = "Layout/DownLoad/DownLoad_IsLoading.xml";
 constexpr const char* kFinishedItem = "Layout/DownLoad/DownLoad_Finish.xml";
 constexpr const char* kClearList = "Layout/DownLoad/CleanLoad.xml";
-
-void ExpectElements(const QString& layout, const ElementTable& expected) {
-    QString error;
-    const std::unique_ptr<QWidget> root = LoadLayout(layout, error);
-    ASSERT_NE(root, nullptr) << error.toStdString();
-    const auto found = WidgetsById(root.get());
-    for (const ExpectedElement& element : expected) {
-        const auto it = found.find(element.id);
-        ASSERT_NE(it, found.end()) << layout.toStdString() << ": no element " << element.id;
-        ASSERT_EQ(it->second.size(), 1u)
-            << layout.toStdString() << ": element " << element.id << " is there more than once";
-        EXPECT_STREQ(it->second.front()->metaObject()->className(), element.widget_class)
-            << layout.toStdString() << ": element " << element.id;
-    }
-}
 
 TEST(LayoutTest, EveryWindowHasEachElementOnceWithItsClass) {
     ExpectElements("Layout/layout.xml", kLoginElements);

@@ -2,6 +2,8 @@
 // them, into rendered/ in the build folder for review, and checks that no text of a
 // visible element is cut off.
 
+#include "tests/data/window_render.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -20,87 +22,6 @@
 
 namespace tessal::test {
 namespace {
-
-QString ImageUrl(const QString& relative) {
-    return "url(" + InstallationFile(relative) + ")";
-}
-
-// The client sets state images through a style sheet: normal, mouse over, pressed.
-void SetButtonImages(QWidget* button, const QString& normal, const QString& hover,
-                     const QString& pressed) {
-    ASSERT_NE(button, nullptr);
-    button->setStyleSheet(QStringLiteral("QPushButton { border-image: %1; }"
-                                         "QPushButton:hover { border-image: %2; }"
-                                         "QPushButton:pressed { border-image: %3; }")
-                              .arg(ImageUrl(normal), ImageUrl(hover), ImageUrl(pressed)));
-}
-
-void SetPicture(QWidget* element, const QString& relative) {
-    auto* label = qobject_cast<QLabel*>(element);
-    ASSERT_NE(label, nullptr);
-    label->setPixmap(QPixmap(InstallationFile(relative)));
-}
-
-void SetText(QWidget* element, const QString& text) {
-    auto* label = qobject_cast<QLabel*>(element);
-    ASSERT_NE(label, nullptr);
-    label->setText(text);
-}
-
-void SetVisible(QWidget* root, std::initializer_list<int> ids, bool visible) {
-    for (int id : ids) {
-        QWidget* element = Element(root, id);
-        ASSERT_NE(element, nullptr) << id;
-        element->setVisible(visible);
-    }
-}
-
-// The window's background image is painted by the client under its elements.
-QImage Render(QWidget* root, const QString& background) {
-    root->show();
-    if (root->layout() != nullptr) {
-        root->layout()->activate();
-    }
-    QImage image(root->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    if (!background.isEmpty()) {
-        painter.drawImage(image.rect(), QImage(InstallationFile(background)));
-    }
-    root->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
-void SaveRender(const QImage& image, const QString& name) {
-    QDir().mkpath(TESSAL_RENDER_DIR);
-    EXPECT_TRUE(image.save(QStringLiteral(TESSAL_RENDER_DIR "/") + name + ".png"))
-        << name.toStdString();
-}
-
-// A visible text element narrower or lower than its text shows it cut off.
-void ExpectTextsFit(QWidget* root, const QString& view) {
-    for (QWidget* widget : root->findChildren<QWidget*>()) {
-        const auto* label = qobject_cast<QLabel*>(widget);
-        const auto* button = qobject_cast<QAbstractButton*>(widget);
-        const bool has_text = (label && !label->text().isEmpty() && !label->wordWrap()) ||
-                              (button && !button->text().isEmpty());
-        if (!has_text || !widget->isVisibleTo(root)) {
-            continue;
-        }
-        const QSize needed = widget->sizeHint();
-        EXPECT_LE(needed.width(), widget->width())
-            << view.toStdString() << ": " << widget->objectName().toStdString();
-        EXPECT_LE(needed.height(), widget->height() + 2)
-            << view.toStdString() << ": " << widget->objectName().toStdString();
-    }
-}
-
-std::unique_ptr<QWidget> Load(const QString& layout) {
-    QString error;
-    std::unique_ptr<QWidget> root = LoadLayout(layout, error);
-    EXPECT_NE(root, nullptr) << error.toStdString();
-    return root;
-}
 
 void SetLoginImages(QWidget* login) {
     const QString dir = QStringLiteral("IMAGE/LOGIN/");
@@ -252,25 +173,6 @@ TEST(WindowRenderTest, CourseTreeItems) {
     SaveRender(Render(group.get(), {}), "Tree_Item_group");
     ExpectTextsFit(group.get(), "group item");
     group->close();
-}
-
-// Layouts name their own images relative to the program folder, which is the client's
-// current folder.
-class InInstallationFolder {
-public:
-    InInstallationFolder() : previous_(QDir::currentPath()) {
-        QDir::setCurrent(InstallationFile({}));
-    }
-    ~InInstallationFolder() { QDir::setCurrent(previous_); }
-
-private:
-    QString previous_;
-};
-
-void SetButtonText(QWidget* element, const QString& text) {
-    auto* button = qobject_cast<QAbstractButton*>(element);
-    ASSERT_NE(button, nullptr);
-    button->setText(text);
 }
 
 // Rows of one template in a tree, as the client's tree shows them.

@@ -1,6 +1,6 @@
 #pragma once
 
-// SIGTERM (the end of a desktop session) and SIGINT (Ctrl+C) run the client's shutdown
+// SIGTERM (the end of a desktop session) and SIGINT (Ctrl+C) run a program's shutdown
 // routine on the GUI thread, like its close buttons do.
 
 #include <QObject>
@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-namespace tessal::client {
+namespace tessal::gui {
 
 class TerminationSignals : public QObject {
     Q_OBJECT
@@ -25,4 +25,4 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-}  // namespace tessal::client
+}  // namespace tessal::gui

@@ -1,4 +1,4 @@
-#include "client/shell/termination_signals.h"
+#include "common/gui/termination_signals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-namespace tessal::client {
+namespace tessal::gui {
 namespace {
 
 // A signal handler may only write to a descriptor; the GUI thread reads the other end.
@@ -55,4 +55,4 @@ void TerminationSignals::Drain() {
         on_signal_(number);
 }
 
-}  // namespace tessal::client
+}  // namespace tessal::gui

@@ -1,0 +1,62 @@
+// TessalPlayer: the offline lesson player. Its folder is the program folder and becomes
+// the current folder; its arguments, taken together, are one lesson path. It always
+// ends with 0.
+
+#include <QApplication>
+#include <QFile>
+#include <cstdlib>
+#include <string>
+
+#include "common/base/runtime_paths.h"
+#include "common/gui/termination_signals.h"
+#include "common/gui/toolkit_setup.h"
+#include "player/window/player_app.h"
+
+namespace {
+
+// Test-only: with TESSAL_TEST_BOX_LOG set, boxes are appended to that file as
+// "caption|text" lines and answered at once. Never set in use.
+class LoggedMessageBoxes : public tessal::gui::MessageBoxes {
+public:
+    explicit LoggedMessageBoxes(QString file) : file_(std::move(file)) {}
+    void Show(QWidget*, const QString& text, const QString& caption) override {
+        QFile log(file_);
+        if (log.open(QIODevice::Append))
+            log.write((caption + "|" + text + "\n").toUtf8());
+    }
+
+private:
+    QString file_;
+};
+
+// The command line as one path: a path with blanks may come unquoted in pieces.
+std::string LessonArgument(int argc, char** argv) {
+    std::string argument;
+    for (int i = 1; i < argc; ++i)
+        argument += (i > 1 ? " " : "") + std::string(argv[i]);
+    return argument;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string argument = LessonArgument(argc, argv);
+    QApplication application(argc, argv);
+    tessal::gui::SetUpToolkit();
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tessal::gui::ModalMessageBoxes modal_boxes;
+    const char* box_log = std::getenv("TESSAL_TEST_BOX_LOG");
+    LoggedMessageBoxes logged_boxes(QString::fromUtf8(box_log ? box_log : ""));
+    tessal::gui::MessageBoxes& boxes =
+        box_log != nullptr ? static_cast<tessal::gui::MessageBoxes&>(logged_boxes) : modal_boxes;
+
+    tessal::player::PlayerApp player(
+        tessal::player::DesktopPlayerEnvironment(tessal::ProgramFolder(), boxes));
+    if (!player.Start(argument))
+        return 0;
+    tessal::gui::TerminationSignals termination([&player](int) { player.Shutdown(); });
+    QApplication::exec();
+    player.Shutdown();
+    return 0;
+}
