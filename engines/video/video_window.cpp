@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "common/base/trace.h"
 #include "engines/video/window_messages.h"
 
 namespace tessal::aplayer {
@@ -25,6 +26,7 @@ void VideoWindow::ShowFrame(QImage frame) {
 
 void VideoWindow::ClearFrame() {
     frame_ = QImage();
+    first_frame_painted_ = false;
     update();
 }
 
@@ -36,17 +38,23 @@ bool VideoWindow::SetLogo(const char* image_path) {
 
 void VideoWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    if (!frame_.isNull() && frame_.size() == size()) {
+    if (frame_.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        PaintLogo(painter);
+        return;
+    }
+    if (frame_.size() == size()) {
         painter.drawImage(0, 0, frame_);
-        return;
-    }
-    painter.fillRect(rect(), Qt::black);
-    if (!frame_.isNull()) {
+    } else {
         // A frame of the size before a resize, until mpv draws the next one.
+        painter.fillRect(rect(), Qt::black);
         painter.drawImage(rect(), frame_);
-        return;
     }
-    PaintLogo(painter);
+    if (!first_frame_painted_) {
+        first_frame_painted_ = true;
+        // The moment a file's picture appears, which benchmarks time a start by.
+        Trace("aplayer: first frame");
+    }
 }
 
 void VideoWindow::PaintLogo(QPainter& painter) {

@@ -47,6 +47,7 @@ private:
     int sending_ = 0;  // depth of message callbacks running
     std::function<void()> on_resize_;
     QImage frame_;
+    bool first_frame_painted_ = false;  // since the last ClearFrame, i.e. of this file
     QImage logo_;
 };
 

@@ -19,14 +19,14 @@ namespace tessal::aplayer::test {
 class XvfbServer {
 public:
     // Empty display when Xvfb is not installed or did not start within 10 s.
-    XvfbServer() {
+    explicit XvfbServer(const char* screen = "1024x768x24") {
         int fds[2];
         if (::pipe(fds) != 0)
             return;
         ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
-                              "1024x768x24", "-nolisten",  "tcp",      nullptr};
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
+                              screen, "-nolisten",  "tcp",      nullptr};
         if (::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             pid_ = -1;
         ::close(fds[1]);
