@@ -83,6 +83,9 @@ echo "                queued for the member (data/demo/pushes.json: demo has a t
 echo "                and a custom one) as a popup; 消息中心 in the main window lists them. Queue"
 echo "                another: curl -X POST http://127.0.0.1:${control:-<control>}/pushes \\"
 echo "                  -d '{\"uid\":\"10001\",\"mode\":\"1\",\"title\":\"T\",\"content\":\"C\"}'"
+echo "Offline play:   离线播放 in the main window starts TessalPlayer; its playlist holds the"
+echo "                demo's downloaded course (TessalDownload/). A lesson stopped midway resumes"
+echo "                where it was left when opened again (also after the player was killed)."
 echo "Stop the site:  scripts/demo.sh --stop"
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "No display (DISPLAY or WAYLAND_DISPLAY): start $install/TessalClient on a desktop."
