@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "client/shell/client_app.h"
-#include "common/gui/termination_signals.h"
 #include "common/base/runtime_paths.h"
+#include "common/gui/termination_signals.h"
 #include "common/gui/toolkit_setup.h"
 #include "common/gui/web/web_engine_environment.h"
 

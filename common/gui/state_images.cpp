@@ -44,7 +44,7 @@ QString PseudoState(int state) {
         case kStateChecked:
             return QStringLiteral(":checked");
         case kStateUnchecked:
-            return QStringLiteral(":unchecked");
+            return QStringLiteral(":!checked");
         default:
             return {};
     }
@@ -87,7 +87,10 @@ void Rebuild(QWidget* element) {
     const QVariant colour = element->property(kTextColourProperty);
     if (colour.isValid())
         sheet += selector + "{color:" + colour.toString() + ";}";
-    element->setAttribute(Qt::WA_StyledBackground, true);
+    // A button paints its own images by its state; a styled background under it would
+    // paint the rules of the other check state too (an unchecked image under the checked).
+    if (qobject_cast<QAbstractButton*>(element) == nullptr)
+        element->setAttribute(Qt::WA_StyledBackground, true);
     element->setStyleSheet(sheet);
 }
 
