@@ -231,8 +231,11 @@ void PlayerApp::MakePlayback() {
         playback_->OpenInEngine(path, lesson, start);
     };
     hooks.opened = [this] {
-        if (QWidget* video = engine_->Window())
+        // The video window takes the keys (arrows, space, Esc) of the lesson it shows.
+        if (QWidget* video = engine_->Window()) {
             video->show();
+            video->setFocus(Qt::OtherFocusReason);
+        }
         window_->ShowLoading(false);
     };
     hooks.resume_at = [this](int position, std::uint64_t start) {
