@@ -1,6 +1,8 @@
 #include "player/window/desktop_link.h"
 
 #include <QDesktopServices>
+#include <algorithm>
+#include <climits>
 
 #include "engines/video/aplayer.h"
 #include "player/desktop/file_manager.h"
@@ -25,11 +27,13 @@ MediaControls::Callbacks Commands(Playback& playback, QWidget* window, std::func
     commands.stop = [&playback] { playback.Stop(); };
     commands.next = [&playback] { playback.Next(); };
     commands.previous = [&playback] { playback.Previous(); };
+    // Offsets and positions from the bus may be anything a 64-bit number holds.
     commands.seek = [&playback](qint64 offset_us) {
-        playback.SeekTo(playback.position_ms() + static_cast<int>(offset_us / 1000));
+        const qint64 target = playback.position_ms() + offset_us / 1000;
+        playback.SeekTo(static_cast<int>(std::clamp<qint64>(target, 0, INT_MAX)));
     };
     commands.set_position = [&playback](qint64 position_us) {
-        playback.SeekTo(static_cast<int>(position_us / 1000));
+        playback.SeekTo(static_cast<int>(std::clamp<qint64>(position_us / 1000, 0, INT_MAX)));
     };
     commands.raise = [window] {
         window->showNormal();
@@ -56,6 +60,7 @@ DesktopLink::DesktopLink(Playback& playback, QWidget* window, std::function<void
                                     const std::string& path) { OnTrack(title, duration_ms, path); };
     listener.seeked = [this](int position_ms) { media_.NotifySeeked(position_ms); };
     listener.volume_changed = [this](int volume) { media_.SetVolume(volume); };
+    listener.speed_changed = [this](int speed) { media_.SetRate(speed / 100.0); };
     playback_.SetListener(std::move(listener));
     media_.SetPlaybackStatus(MediaControls::Status::Stopped);
 }

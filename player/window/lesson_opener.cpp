@@ -94,10 +94,11 @@ void LessonOpener::Handle(const std::string& requested, std::uint64_t start) {
     if (!WaitForClosedEngine(start))
         return;
     const bool lesson = IsLessonFile(path);
-    OnGui([this, path, lesson, start] { hooks_.open_engine(path, lesson, start); });
+    const int stored = lesson ? hooks_.stored_position(LessonTitle(path)).value_or(0) : 0;
+    OnGui([this, path, lesson, stored, start] { hooks_.open_engine(path, lesson, stored, start); });
     OnGui(hooks_.opened);
-    if (lesson)
-        Resume(path, start);
+    if (stored > 0)
+        Resume(stored, start);
 }
 
 bool LessonOpener::WaitForClosedEngine(std::uint64_t start) {
@@ -108,24 +109,25 @@ bool LessonOpener::WaitForClosedEngine(std::uint64_t start) {
     return !Superseded(start);
 }
 
-// Resumes a lesson where it was left, once it plays, unless that is within its last ten
-// seconds.
-void LessonOpener::Resume(const std::string& path, std::uint64_t start) {
-    const std::optional<int> stored = hooks_.stored_position(LessonTitle(path));
-    if (!stored || *stored <= 0 || !Wait(SystemWait(kResumeSettle), start))
-        return;
+// Tells the GUI thread how the lesson resumes: at its stored position once it plays,
+// unless that is within its last ten seconds, or not at all (-1).
+void LessonOpener::Resume(int stored_ms, std::uint64_t start) {
+    const int position = WaitToResume(stored_ms, start) ? stored_ms : -1;
+    if (!Superseded(start))
+        OnGui([this, position, start] { hooks_.resume_at(position, start); });
+}
+
+bool LessonOpener::WaitToResume(int stored_ms, std::uint64_t start) {
+    if (!Wait(SystemWait(kResumeSettle), start))
+        return false;
     const auto give_up = std::chrono::steady_clock::now() + kPlayingLimit;
     for (int state = hooks_.engine_state(); state != kStatePlaying; state = hooks_.engine_state()) {
         if (state == kStateClosed || state == kStatePaused ||
             std::chrono::steady_clock::now() > give_up || !Wait(kPlayingPoll, start))
-            return;
+            return false;
     }
-    if (!Wait(SystemWait(kResumeAfterPlaying), start))
-        return;
-    if (*stored < hooks_.engine_duration() - kResumeTailMs) {
-        const int position = *stored;
-        OnGui([this, position, start] { hooks_.resume_at(position, start); });
-    }
+    return Wait(SystemWait(kResumeAfterPlaying), start) &&
+           stored_ms < hooks_.engine_duration() - kResumeTailMs;
 }
 
 bool LessonOpener::Wait(std::chrono::milliseconds wait, std::uint64_t start) {

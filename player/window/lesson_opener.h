@@ -29,9 +29,13 @@ struct OpenerHooks {
     // Run on the GUI thread, in this order for one start.
     std::function<void(const std::string& text)> missing_file;  // "%s:文件不存在"
     std::function<void()> close_engine;
-    // Opens `path`; `lesson` for lesson files. `start` numbers the start.
-    std::function<void(const std::string& path, bool lesson, std::uint64_t start)> open_engine;
+    // Opens `path`; `lesson` for lesson files, `stored_ms` where the lesson was left (0:
+    // nowhere). `start` numbers the start.
+    std::function<void(const std::string& path, bool lesson, int stored_ms, std::uint64_t start)>
+        open_engine;
     std::function<void()> opened;  // the video shown again, the animation gone
+    // The resume of start `start`: its position, or -1 when it will not come (the
+    // lesson's last ten seconds, or it never played).
     std::function<void(int position_ms, std::uint64_t start)> resume_at;
 };
 
@@ -55,7 +59,8 @@ private:
     void Run();
     void Handle(const std::string& path, std::uint64_t start);
     bool WaitForClosedEngine(std::uint64_t start);
-    void Resume(const std::string& path, std::uint64_t start);
+    void Resume(int stored_ms, std::uint64_t start);
+    bool WaitToResume(int stored_ms, std::uint64_t start);
     // False when a newer start or the end came before `wait` ran out.
     bool Wait(std::chrono::milliseconds wait, std::uint64_t start);
     bool Superseded(std::uint64_t start) const;

@@ -62,9 +62,8 @@ void Playback::Bind() {
         BindButton(stop, [this] { Stop(); });
     BindButton(window.element(21), [this] { NextSpeed(); });
     for (QWidget* slider : {window.element(2), window.bar_element(2)}) {
-        RegisterEvent(slider, kEventSliderChange, [this](EventArgs& args) {
-            parts_.engine->SetPosition(SeekTarget(args.key, duration_ms_));
-        });
+        RegisterEvent(slider, kEventSliderChange,
+                      [this](EventArgs& args) { SeekTo(SeekTarget(args.key, duration_ms_)); });
     }
     for (QWidget* slider : {window.element(5), window.bar_element(5)})
         RegisterEvent(slider, kEventSliderChange, [this](EventArgs& args) { SetVolume(args.key); });
@@ -78,11 +77,7 @@ void Playback::OnState(int state) {
     state_ = state;
     switch (state) {
         case kAPlayerClosed:
-            ResetProgressDisplay();
-            SetTitle(QString::fromUtf8(kPlayerTitle));
-            viewing_ = {};
-            if (!halted_ && parts_.engine->Config(kAPlayerConfigCloseReason) == "0")
-                AutoAdvance();
+            OnClosed();
             break;
         case kAPlayerOpening:
             SetTitle("正在打开");
@@ -127,13 +122,29 @@ void Playback::OnStarting() {
         listener_.track_started(viewing_.title, duration_ms_, viewing_.path);
 }
 
+// A file the engine could not open or read (a negative reason) is named in the title, so
+// that a damaged or half-downloaded lesson does not just vanish.
+void Playback::OnClosed() {
+    ResetProgressDisplay();
+    SetTitle(QString::fromUtf8(kPlayerTitle));
+    viewing_ = {};
+    const std::string reason = parts_.engine->Config(kAPlayerConfigCloseReason);
+    if (reason.starts_with('-') && !pending_.path.empty()) {
+        SetTitle("无法播放:" + QString::fromStdString(pending_.title));
+        parts_.log("OpenFail:" + pending_.path + " " + reason);
+        pending_.path.clear();
+    }
+    if (!halted_ && reason == "0")
+        AutoAdvance();
+}
+
 void Playback::OnClosing() {
     KillWindowTimer(parts_.window->window(), kRefreshTimer);
     periodic_save_.stop();
     SetTitle("正在结束");
     if (!viewing_.started)
         return;
-    if (viewing_.lesson)
+    if (viewing_.lesson && !viewing_.awaiting_resume)
         SaveProgress(viewing_.title, parts_.engine->Position());
     WriteHistory(viewing_, ViewTime(LocalNow()));
     viewing_.started = false;
@@ -147,9 +158,19 @@ void Playback::SaveProgress(const std::string& key, int position_ms) {
     });
 }
 
+// Only while the cache database is open: its failure to open is told at a lesson's
+// open and end, not every few seconds.
 void Playback::SavePeriodically() {
-    if (viewing_.started && viewing_.lesson && state_ == kAPlayerPlaying)
-        SaveProgress(viewing_.title, parts_.engine->Position());
+    if (!viewing_.started || !viewing_.lesson || viewing_.awaiting_resume ||
+        state_ != kAPlayerPlaying)
+        return;
+    PlayProgress* progress = parts_.progress;
+    const std::string key = viewing_.title;
+    const int position = parts_.engine->Position();
+    parts_.disk->Queue([progress, key, position] {
+        if (progress->is_open())
+            progress->Save(key, position);
+    });
 }
 
 void Playback::WriteHistory(const Viewing& viewing, const std::string& end) {
@@ -229,6 +250,8 @@ void Playback::SetSpeed(int speed, const std::string& normal, const std::string&
     ClearStateImages(button);
     SetPlayerButtonImages(button, QString::fromStdString(normal), QString::fromStdString(over));
     parts_.engine->SetConfig(kAPlayerConfigSpeed, std::to_string(speed));
+    if (listener_.speed_changed)
+        listener_.speed_changed(speed);
 }
 
 void Playback::NextSpeed() {
@@ -270,8 +293,19 @@ void Playback::Stop() {
 }
 
 void Playback::SeekTo(int position_ms) {
+    EndAwaitingResume();
+    Seek(position_ms);
+}
+
+void Playback::Seek(int position_ms) {
     if (parts_.engine->SetPosition(position_ms) == 0 && listener_.seeked)
         listener_.seeked(position_ms);
+}
+
+void Playback::EndAwaitingResume() {
+    if (pending_.start == viewing_.start)
+        pending_.awaiting_resume = false;
+    viewing_.awaiting_resume = false;
 }
 
 void Playback::SetVolume(int volume) {
@@ -337,15 +371,22 @@ void Playback::OnMessage(std::uint32_t message, std::uintptr_t wparam, std::intp
     }
 }
 
-void Playback::OpenInEngine(const std::string& path, bool lesson, std::uint64_t start) {
+void Playback::OpenInEngine(const std::string& path, bool lesson, int stored_ms,
+                            std::uint64_t start) {
     // A file that is not a lesson keeps no progress; its name is shown all the same.
-    pending_ = Viewing{lesson, false, LessonTitle(path), path, {}, start};
+    pending_ = Viewing{lesson, false, LessonTitle(path), path, {}, start, stored_ms > 0};
     parts_.engine->Open(path);
 }
 
+// The opener's word on the resume of the lesson that plays: where to take it, or -1 for
+// nowhere. A member who seeked meanwhile keeps their place.
 void Playback::ResumeAt(int position_ms, std::uint64_t start) {
-    if (pending_.start == start && viewing_.start == start)
-        SeekTo(position_ms);
+    if (pending_.start != start || viewing_.start != start)
+        return;
+    const bool awaiting = viewing_.awaiting_resume;
+    EndAwaitingResume();
+    if (awaiting && position_ms >= 0)
+        Seek(position_ms);
 }
 
 void Playback::Halt() {

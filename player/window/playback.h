@@ -40,6 +40,7 @@ struct PlaybackListener {
         track_started;
     std::function<void(int position_ms)> seeked;
     std::function<void(int volume)> volume_changed;
+    std::function<void(int speed)> speed_changed;
 };
 
 class Playback : public QObject {
@@ -63,6 +64,7 @@ public:
     void PlayItem(int item);
     void PlayPause();
     void Stop();
+    // A seek of the member's: a resume still to come is dropped.
     void SeekTo(int position_ms);
     void SetVolume(int volume);
     void NextSpeed();
@@ -70,7 +72,7 @@ public:
     void Previous();
 
     // The opener's GUI-thread steps.
-    void OpenInEngine(const std::string& path, bool lesson, std::uint64_t start);
+    void OpenInEngine(const std::string& path, bool lesson, int stored_ms, std::uint64_t start);
     void ResumeAt(int position_ms, std::uint64_t start);
 
     // Starts the opener with a path.
@@ -92,6 +94,9 @@ private:
         std::string path;
         std::string begin;
         std::uint64_t start = 0;
+        // The stored position waits to be resumed: until it is (or will not be), the
+        // lesson's row keeps it and no save replaces it.
+        bool awaiting_resume = false;
     };
 
     void BindButton(QWidget* element, std::function<void()> action);
@@ -102,8 +107,11 @@ private:
     void SetSliders(int value);
     void SetSpeed(int speed, const std::string& normal, const std::string& over);
     void OnStarting();
+    void OnClosed();
     void OnClosing();
     void AutoAdvance();
+    void Seek(int position_ms);
+    void EndAwaitingResume();
     void SaveProgress(const std::string& key, int position_ms);
     void WriteHistory(const Viewing& viewing, const std::string& end);
     void SavePeriodically();

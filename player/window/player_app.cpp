@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "common/gui/element_events.h"
@@ -74,9 +75,14 @@ PlayerEnvironment DesktopPlayerEnvironment(std::filesystem::path program_folder,
     PlayerEnvironment environment;
     environment.program_folder = std::move(program_folder);
     environment.boxes = &boxes;
+    // TessalUpdataCodes is a console program: it runs in the desktop's terminal, where
+    // the member sees its progress, when there is one.
     environment.start_program = [](const std::filesystem::path& program) {
-        return QProcess::startDetached(Text(program.string()), {},
-                                       Text(program.parent_path().string()));
+        const QString folder = Text(program.parent_path().string());
+        const QString terminal = QStandardPaths::findExecutable("x-terminal-emulator");
+        if (!terminal.isEmpty())
+            return QProcess::startDetached(terminal, {"-e", Text(program.string())}, folder);
+        return QProcess::startDetached(Text(program.string()), {}, folder);
     };
     environment.choose_folder = [](QWidget* owner) {
         return QFileDialog::getExistingDirectory(owner, "从下面选tessal文件夹目录");
@@ -227,8 +233,9 @@ void PlayerApp::MakePlayback() {
     hooks.log = [this](const std::string& line) { Log(line); };
     hooks.missing_file = [this](const std::string& text) { ShowBox(text, "", true); };
     hooks.close_engine = [this] { engine_->Close(); };
-    hooks.open_engine = [this](const std::string& path, bool lesson, std::uint64_t start) {
-        playback_->OpenInEngine(path, lesson, start);
+    hooks.open_engine = [this](const std::string& path, bool lesson, int stored_ms,
+                               std::uint64_t start) {
+        playback_->OpenInEngine(path, lesson, stored_ms, start);
     };
     hooks.opened = [this] {
         // The video window takes the keys (arrows, space, Esc) of the lesson it shows.

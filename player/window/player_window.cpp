@@ -200,9 +200,11 @@ void PlayerWindow::ToggleFullScreen(QWidget* video) {
 void PlayerWindow::EnterFullScreen(QWidget* video) {
     full_screen_ = true;
     EnableDragBorder(window_.get(), false);
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // The window manager's full-screen state keeps the window above the others. Its
+    // flags stay as they are: changing them would make a new native window and lose the
+    // video window inside it.
+    window_->showFullScreen();
     window_->setGeometry(0, 0, screen_.width(), screen_.height());
-    window_->show();
     if (video != nullptr) {
         video->setGeometry(0, 0, screen_.width(), screen_.height());
         video->raise();
@@ -211,12 +213,11 @@ void PlayerWindow::EnterFullScreen(QWidget* video) {
 
 void PlayerWindow::LeaveFullScreen(QWidget* video) {
     full_screen_ = false;
+    window_->showNormal();
     window_->setGeometry(ToRect(LeavingFullScreen(screen_.width(), screen_.height())));
     if (bar_)
         bar_->hide();
     EnableDragBorder(window_.get(), true);
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    window_->show();
     LayOut(video);
 }
 

@@ -1,6 +1,7 @@
 #include "player/window/playlist_panel.h"
 
 #include <QFileDialog>
+#include <QHash>
 #include <QTreeView>
 #include <algorithm>
 #include <system_error>
@@ -147,15 +148,33 @@ PlaylistCourses PlaylistPanel::Collect() const {
 }
 
 // Each course's lessons go to the first course item of its name, made when there is none.
+namespace {
+
+int FindIndexed(const QHash<QString, int>& by_name, const QString& name) {
+    const auto found = by_name.constFind(name);
+    return found != by_name.constEnd() ? found.value() : kNoItem;
+}
+
+}  // namespace
+
+// Courses found by name through one index of the tree's courses, so that a list of many
+// thousands of courses loads in linear time.
 void PlaylistPanel::AddCourses(const PlaylistCourses& courses) {
+    QHash<QString, int> by_name;
+    for (int item = tree_->FirstChild(kRootItem); item != kNoItem; item = tree_->NextSibling(item))
+        if (!by_name.contains(tree_->Text(item, "name")))
+            by_name.insert(tree_->Text(item, "name"), item);  // the first of a name
     for (const PlaylistCourse& course : courses) {
         const QString name = FromUtf8(course.name);
         int item = kNoItem;
         for (const PlaylistLesson& lesson : course.lessons) {
-            if (item == kNoItem)
-                item = FindCourse(name);
-            if (item == kNoItem)
+            if (item == kNoItem && !name.isEmpty())
+                item = FindIndexed(by_name, name);
+            if (item == kNoItem) {
                 item = AddCourse(name);
+                if (!name.isEmpty() && !by_name.contains(name))
+                    by_name.insert(name, item);
+            }
             AddLesson(item, FromUtf8(lesson.name), FromUtf8(lesson.path));
         }
     }

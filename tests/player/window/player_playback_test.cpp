@@ -127,3 +127,50 @@ TEST_F(PlayerTest, TheEndSavesThePositionOfTheLessonThatPlaysAndStartsNothing) {
 
 }  // namespace
 }  // namespace tessal::player::test
+
+namespace tessal::player::test {
+namespace {
+
+// Until a lesson is taken to where it was left, its stored place is kept: a close before
+// that stores nothing, and a seek of the member's wins over the resume still to come.
+TEST_F(PlayerTest, TheStoredPlaceSurvivesACloseOrASeekBeforeTheResume) {
+    const auto lesson = AddClip("lesson_long.tessal", "TessalDownload/长课/lesson_long.tessal");
+    StorePosition("lesson_long.tessal", 60000);
+    bool stopped = false;
+    ASSERT_TRUE(Start());
+    App().playback()->SetListener({[&](int state) {
+                                       if (state == kAPlayerStarting && !stopped) {
+                                           stopped = true;
+                                           App().playback()->Stop();
+                                       }
+                                   },
+                                   {},
+                                   {},
+                                   {},
+                                   {}});
+    App().playback()->Open(lesson.string());
+    ASSERT_TRUE(WaitUntil([&] { return stopped; }));
+    ASSERT_TRUE(WaitForState(kAPlayerClosed));
+    QTest::qWait(300);
+    App().FlushDiskWrites();
+    EXPECT_EQ(StoredPosition("lesson_long.tessal"), 60000);
+
+    bool seeked = false;
+    App().playback()->SetListener({[&](int state) {
+                                       if (state == kAPlayerPlaying && !seeked) {
+                                           seeked = true;
+                                           App().playback()->SeekTo(90000);
+                                       }
+                                   },
+                                   {},
+                                   {},
+                                   {},
+                                   {}});
+    App().playback()->Open(lesson.string());
+    ASSERT_TRUE(WaitUntil([&] { return seeked; }));
+    QTest::qWait(500);  // the resume's waits, shortened, are over by now
+    EXPECT_GE(App().engine()->Position(), 90000);
+}
+
+}  // namespace
+}  // namespace tessal::player::test

@@ -64,12 +64,21 @@ TEST_F(PlayerScreenshotTest, PlayingWithThePlaylistHiddenAndInFullScreen) {
     Save(Grab(), "player_playlist_hidden.png");
 
     SendEvent(App().window()->element(6), kEventButtonClick);
+    // The picture goes on in full screen: the window keeps its video window.
+    const QImage before = Grab().toImage();
+    QTest::qWait(500);
+    EXPECT_NE(Grab().toImage(), before);
     App().window()->TrackMouseInFullScreen(767);
     QTest::qWait(300);
     ASSERT_TRUE(App().window()->bar()->isVisible());
     QTest::qWait(300);
     const QPixmap screen = Grab();
     Save(screen, "player_full_screen.png");
+
+    SendEvent(App().window()->bar_element(6), kEventButtonClick);
+    const QImage left = Grab().toImage();
+    QTest::qWait(500);
+    EXPECT_NE(Grab().toImage(), left);  // and after it
 }
 
 }  // namespace
