@@ -21,13 +21,13 @@
 #  - CPU for the 60 s file: user + system time of the whole process from its start
 #    with the lesson's path to its end, the file played to its end (mpv's end-file event,
 #    on an IPC socket the engine's mpv gets too, through TESSAL_APLAYER_MPV_OPTIONS);
-#    mpv then quits by itself, the player is ended with SIGTERM. Each also reports the
-#    frames mpv dropped (decoder and video output), so that neither saves CPU by
+#    mpv then quits by itself, the player is ended with SIGTERM. Both report the frames
+#    their mpv dropped (decoder and video output), so that neither saves CPU by
 #    showing fewer frames. Median of PLAYS, taking turns. Target: player at most 1.2
 #    times mpv.
-# Builds nothing; run after building everything (TessalPlayer, the video engine and the
-# installation data); installs the build into a temporary folder. Takes about
-# 2 x PLAYS minutes and a few seconds per round.
+# Builds nothing; run after building everything (TessalPlayer, the video engine, the
+# installation data and tessal-demo-data, whose cache database the installation gets);
+# installs the build into a temporary folder. Takes about 4 x PLAYS minutes.
 #
 #   scripts/bench-player.sh [build folder]   (default: build; ROUNDS=10, PLAYS=3)
 set -euo pipefail
@@ -35,7 +35,11 @@ set -euo pipefail
 build=${1:-build}
 rounds=${ROUNDS:-10}
 plays=${PLAYS:-3}
-[[ -x $build/player/TessalPlayer ]] || { echo "bench-player: $build is not built" >&2; exit 1; }
+demo_data="$build/site/builders/tessal-demo-data"
+[[ -x $build/player/TessalPlayer && -x $demo_data ]] || {
+  echo "bench-player: $build is not built" >&2
+  exit 1
+}
 for command in mpv Xvfb ffmpeg python3 cmake xwininfo; do
   command -v $command >/dev/null || { echo "bench-player: $command is missing" >&2; exit 1; }
 done
@@ -52,6 +56,10 @@ cleanup() {
 trap cleanup EXIT
 
 cmake --install "$build" --prefix "$work/install" >/dev/null
+# cmake --install brings no cache/cache.dll, whose t_PlayProgress the player opens at
+# start; it gets the one the demo installation is made with.
+"$demo_data" install "$work/demo" --site-ini "$work/install/Site.ini" >/dev/null
+cp "$work/demo/cache/cache.dll" "$work/install/cache/"
 lesson="$work/lessons/lesson_720p.tessal"
 mkdir -p "$work/lessons"
 ffmpeg -v error -f lavfi -i testsrc2=size=1280x720:rate=25 -f lavfi -i sine=frequency=440 \
@@ -165,7 +173,7 @@ def connect():
             return sock
         except OSError:
             time.sleep(0.025)
-    sys.exit("bench-player: no IPC socket at " + socket_path)
+    raise SystemExit("bench-player: no IPC socket at " + socket_path)
 
 def play(command, env, cwd):
     """CPU seconds of the process playing the lesson to its end, frames mpv dropped."""
@@ -174,6 +182,20 @@ def play(command, env, cwd):
         os.remove(socket_path)
     process = subprocess.Popen(command, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
+    try:
+        dropped = watch_to_end()
+    except BaseException:
+        end(process)
+        raise
+    if command[0] == "mpv":  # mpv quits by itself after its only file
+        _, _, usage = os.wait4(process.pid, 0)
+        process.returncode = 0
+    else:  # the player stays open with its playlist
+        usage = end(process)
+    return usage.ru_utime + usage.ru_stime, dropped
+
+def watch_to_end():
+    """Frames dropped by the time mpv reports the end of the file."""
     sock = connect()
     sock.settimeout(180)
     for number, name in enumerate(("frame-drop-count", "vo-drop-frame-count"), 1):
@@ -187,15 +209,17 @@ def play(command, env, cwd):
         if message.get("event") == "end-file" and message.get("reason") == "eof":
             break
     sock.close()
-    if command[0] == "mpv":  # mpv quits by itself after its only file
-        _, _, usage = os.wait4(process.pid, 0)
-        process.returncode = 0
-    else:  # the player stays open with its playlist
-        usage = end(process)
-    return usage.ru_utime + usage.ru_stime, sum(dropped.values())
+    return sum(dropped.values())
+
+def median(values):
+    return statistics.median(values)
+
+def verdict(player_value, mpv_value):
+    ratio = player_value / mpv_value
+    return "ratio %.2f (target <= 1.20): %s" % (ratio, "met" if ratio <= 1.2 else "NOT met")
 
 geometry = video_area_size()
-print("video_area", geometry)
+print("  video area %s (mpv's window the same size)" % geometry)
 starts = {"player": [], "mpv": []}
 for round_number in range(rounds):
     order = ["player", "mpv"] if round_number % 2 == 0 else ["mpv", "player"]
@@ -207,9 +231,13 @@ for round_number in range(rounds):
             command, env, cwd = mpv(geometry, ["--msg-level=all=warn,cplayer=v"])
             marker = b"first video frame after restart shown"
         starts[who].append(first_frame_ms(command, env, cwd, marker))
-for who in starts:
-    print("start_ms", who, "%.1f" % statistics.median(starts[who]),
-          " ".join("%.0f" % t for t in starts[who]))
+if rounds:
+    print("  start to first frame:  player %6.1f ms  mpv %6.1f ms  %s" % (
+        median(starts["player"]), median(starts["mpv"]),
+        verdict(median(starts["player"]), median(starts["mpv"]))))
+    print("  rounds (ms): player %s; mpv %s" % tuple(
+        " ".join("%.0f" % t for t in starts[who]) for who in ("player", "mpv")))
+sys.stdout.flush()
 cpus = {"player": [], "mpv": []}
 drops = {"player": [], "mpv": []}
 for play_number in range(plays):
@@ -223,13 +251,15 @@ for play_number in range(plays):
         cpu, dropped = play(command, env, cwd)
         cpus[who].append(cpu)
         drops[who].append(dropped)
-for who in cpus:
-    print("cpu_s", who, "%.2f" % statistics.median(cpus[who]),
-          " ".join("%.2f" % c for c in cpus[who]), max(drops[who]))
+if plays:
+    print("  CPU for 60 s playback: player %6.2f s   mpv %6.2f s   %s" % (
+        median(cpus["player"]), median(cpus["mpv"]),
+        verdict(median(cpus["player"]), median(cpus["mpv"]))))
+    print("  runs (s): player %s; mpv %s" % tuple(
+        " ".join("%.2f" % c for c in cpus[who]) for who in ("player", "mpv")))
+    print("  frames dropped (decoder + video output): player at most %d, mpv at most %d" % (
+        max(drops["player"]), max(drops["mpv"])))
 PY
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-verdict() { awk -v r="$1" 'BEGIN { print (r <= 1.2) ? "met" : "NOT met" }'; }
 
 echo "lesson: 60 s, 1280x720 at 25 fps (1500 frames), H.264 + AAC, a .tessal file; Xvfb 1920x1080; no sound"
 for mode in 1 2; do
@@ -238,22 +268,7 @@ for mode in 1 2; do
   else
     echo "render mode 2 (mpv's software renderer) against mpv --vo=x11:"
   fi
-  python3 "$work/bench_player.py" "$work/install" "$lesson" "$work" $mode "$rounds" "$plays" \
-    >"$work/figures"
-  area=$(awk '/^video_area/ { print $2 }' "$work/figures")
-  read -r _ _ player_start player_rounds < <(grep '^start_ms player' "$work/figures")
-  read -r _ _ mpv_start mpv_rounds < <(grep '^start_ms mpv' "$work/figures")
-  read -r player_cpu player_runs < <(awk '/^cpu_s player/ { $1 = $2 = ""; print }' "$work/figures")
-  read -r mpv_cpu mpv_runs < <(awk '/^cpu_s mpv/ { $1 = $2 = ""; print }' "$work/figures")
-  start_ratio=$(ratio "$player_start" "$mpv_start")
-  cpu_ratio=$(ratio "$player_cpu" "$mpv_cpu")
-  printf "  video area %s (mpv's window the same size)\n" "$area"
-  printf "  start to first frame:  player %6s ms  mpv %6s ms  ratio %s (target <= 1.20): %s\n" \
-    "$player_start" "$mpv_start" "$start_ratio" "$(verdict "$start_ratio")"
-  printf "  rounds (ms): player %s; mpv %s\n" "$player_rounds" "$mpv_rounds"
-  printf "  CPU for 60 s playback: player %6s s   mpv %6s s   ratio %s (target <= 1.20): %s\n" \
-    "$player_cpu" "$mpv_cpu" "$cpu_ratio" "$(verdict "$cpu_ratio")"
-  printf "  runs (s) and most frames dropped: player %s; mpv %s\n" "$player_runs" "$mpv_runs"
+  python3 "$work/bench_player.py" "$work/install" "$lesson" "$work" $mode "$rounds" "$plays"
 done
 if [[ -s $TESSAL_TEST_BOX_LOG ]]; then
   echo "the player showed message boxes:"

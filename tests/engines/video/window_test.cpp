@@ -1,5 +1,6 @@
 // The video window as the player uses it: its place in the parent, its input as Windows
-// messages, the logo while nothing plays and a decoded frame on the software path.
+// messages, the logo while nothing plays, a decoded frame on the software path and the
+// developer trace of each file's first frame.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <QSet>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "tests/engines/video/aplayer_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -16,7 +18,9 @@
 namespace tessal::aplayer::test {
 namespace {
 
-const bool kEnvironment = (UseEnvironment("offscreen", "ao=null"), true);
+// Traces on from the start: the engine reads the switch once, at its first trace.
+const bool kEnvironment =
+    (UseEnvironment("offscreen", "ao=null"), ::setenv("TESSAL_TRACE", "1", 1), true);
 
 using APlayerWindow = EngineTest;
 
@@ -151,6 +155,32 @@ TEST_F(APlayerWindow, SoftwarePathShowsDecodedFramesAndTheLogoAgainAfterClosing)
     ASSERT_TRUE(WaitForState(0));
     RunEventsFor(100ms);
     EXPECT_LE(ColourCount(Window(player_)->grab().toImage()), 1) << "black without a logo";
+}
+
+// Benchmarks time a lesson's start to this line: once per file, not per frame, and
+// again for the next file.
+TEST_F(APlayerWindow, TracesTheFirstFramePaintedOfEachFile) {
+    ASSERT_EQ(Api().APlayer_SetConfigA(player_, 201, "2"), 0);
+    testing::internal::CaptureStderr();
+    int files_played = 0;
+    for (int file = 0; file < 2; ++file) {
+        CallbackLog::Get().Clear();
+        if (!OpenAndPlay(Media("clip_2s.mkv")))
+            break;
+        RunEventsFor(300ms);
+        Window(player_)->grab();  // paints, whatever the platform painted by itself
+        Api().APlayer_Close(player_);
+        if (!WaitForState(0))
+            break;
+        ++files_played;
+    }
+    const std::string traces = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(files_played, 2);
+    std::size_t lines = 0;
+    for (auto at = traces.find("aplayer: first frame\n"); at != std::string::npos;
+         at = traces.find("aplayer: first frame\n", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 2u) << traces;
 }
 
 }  // namespace
