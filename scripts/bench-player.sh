@@ -40,7 +40,7 @@ demo_data="$build/site/builders/tessal-demo-data"
   echo "bench-player: $build is not built" >&2
   exit 1
 }
-for command in mpv Xvfb ffmpeg python3 cmake xwininfo; do
+for command in mpv Xvfb ffmpeg python3 cmake; do
   command -v $command >/dev/null || { echo "bench-player: $command is missing" >&2; exit 1; }
 done
 
@@ -77,7 +77,8 @@ export TESSAL_TEST_BOX_LOG="$work/boxes.log"
 
 # bench_player.py <install> <lesson> <work> <mode> <rounds> <plays>
 cat >"$work/bench_player.py" <<'PY'
-import json, os, re, shutil, signal, socket, statistics, subprocess, sys, threading, time
+import ctypes, ctypes.util, json, os, shutil, signal, socket, statistics, struct, subprocess, sys
+import threading, time
 install, lesson, work, mode, rounds, plays = sys.argv[1:4] + [int(a) for a in sys.argv[4:7]]
 pristine_cache = os.path.join(work, "cache.dll")
 if not os.path.exists(pristine_cache):
@@ -150,18 +151,45 @@ def first_frame_ms(command, env, cwd, marker, on_frame=None):
         sys.exit("bench-player: no %r from %s" % (marker, command[0]))
     return (shown[0] - start) * 1000
 
-def video_area_size():
-    """The size of the player's video window: its main window's largest child window."""
+def child_window_sizes():
+    """Sizes of the windows inside the top-level windows of the display (libX11)."""
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    window_list = ctypes.POINTER(ctypes.c_ulong)
+    x11.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                               ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(window_list),
+                               ctypes.POINTER(ctypes.c_uint)]
+    x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_char_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    def children(window):
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        found, count = window_list(), ctypes.c_uint()
+        if not x11.XQueryTree(display, window, root, parent, found, count):
+            return []
+        windows = [found[i] for i in range(count.value)]
+        if found:
+            x11.XFree(found)
+        return windows
     sizes = []
-    def look():
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True,
-                              text=True).stdout
-        for line in tree.splitlines():
-            found = re.search(r"\s(\d+)x(\d+)\+\d+\+\d+\s+\+\d+\+\d+$", line)
-            if found and line.startswith(" " * 8):
-                sizes.append((int(found.group(1)), int(found.group(2))))
+    for top_level in children(x11.XDefaultRootWindow(display)):
+        for window in children(top_level):
+            attributes = ctypes.create_string_buffer(256)  # XWindowAttributes: x, y, w, h, ...
+            if x11.XGetWindowAttributes(display, window, attributes):
+                sizes.append(struct.unpack_from("4i", attributes.raw)[2:])
+    x11.XCloseDisplay(display)
+    return sizes
+
+def video_area_size():
+    """The size of the player's video window: the largest window inside its main window."""
+    sizes = []
     command, env, cwd = player()
-    first_frame_ms(command, env, cwd, b"aplayer: first frame", look)
+    first_frame_ms(command, env, cwd, b"aplayer: first frame",
+                   lambda: sizes.extend(child_window_sizes()))
     width, height = max(sizes, key=lambda s: s[0] * s[1]) if sizes else (1280, 720)
     return "%dx%d" % (width, height)
 
@@ -261,10 +289,12 @@ if plays:
         max(drops["player"]), max(drops["mpv"])))
 PY
 
-echo "lesson: 60 s, 1280x720 at 25 fps (1500 frames), H.264 + AAC, a .tessal file; Xvfb 1920x1080; no sound"
+echo "lesson: 60 s, 1280x720 at 25 fps (1500 frames), H.264 + AAC, a .tessal file"
+echo "Xvfb 1920x1080, no sound output"
 for mode in 1 2; do
   if [[ $mode == 1 ]]; then
-    echo "render mode 1 (mpv's OpenGL renderer, read back) against mpv --vo=gpu --gpu-context=x11egl on llvmpipe:"
+    echo "render mode 1 (mpv's OpenGL renderer, read back) against"
+    echo "mpv --vo=gpu --gpu-context=x11egl, both on llvmpipe:"
   else
     echo "render mode 2 (mpv's software renderer) against mpv --vo=x11:"
   fi
