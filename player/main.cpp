@@ -3,8 +3,6 @@
 // ends with 0.
 
 #include <QApplication>
-#include <QFile>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,21 +13,6 @@
 #include "player/window/player_app.h"
 
 namespace {
-
-// Test-only: with TESSAL_TEST_BOX_LOG set, boxes are appended to that file as
-// "caption|text" lines and answered at once. Never set in use.
-class LoggedMessageBoxes : public tessal::gui::MessageBoxes {
-public:
-    explicit LoggedMessageBoxes(QString file) : file_(std::move(file)) {}
-    void Show(QWidget*, const QString& text, const QString& caption) override {
-        QFile log(file_);
-        if (log.open(QIODevice::Append))
-            log.write((caption + "|" + text + "\n").toUtf8());
-    }
-
-private:
-    QString file_;
-};
 
 // The command line as one path: a path with blanks may come unquoted in pieces. A
 // relative path is the caller's, so it is made whole before the player moves to its own
@@ -54,11 +37,7 @@ int main(int argc, char** argv) {
     tessal::gui::SetUpToolkit();
     QApplication::setQuitOnLastWindowClosed(false);
 
-    tessal::gui::ModalMessageBoxes modal_boxes;
-    const char* box_log = std::getenv("TESSAL_TEST_BOX_LOG");
-    LoggedMessageBoxes logged_boxes(QString::fromUtf8(box_log ? box_log : ""));
-    tessal::gui::MessageBoxes& boxes =
-        box_log != nullptr ? static_cast<tessal::gui::MessageBoxes&>(logged_boxes) : modal_boxes;
+    tessal::gui::MessageBoxes& boxes = tessal::gui::ProgramMessageBoxes();
 
     tessal::player::PlayerApp player(
         tessal::player::DesktopPlayerEnvironment(tessal::ProgramFolder(), boxes));

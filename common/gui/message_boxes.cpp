@@ -1,7 +1,9 @@
 #include "common/gui/message_boxes.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <cstdlib>
 
 namespace tessal::gui {
 
@@ -15,6 +17,19 @@ void ModalMessageBoxes::Show(QWidget* owner, const QString& text, const QString&
         box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box->exec();
     delete box.data();
+}
+
+void LoggedMessageBoxes::Show(QWidget*, const QString& text, const QString& caption) {
+    QFile log(file_);
+    if (log.open(QIODevice::Append))
+        log.write((caption + "|" + text + "\n").toUtf8());
+}
+
+MessageBoxes& ProgramMessageBoxes() {
+    static ModalMessageBoxes modal;
+    static const char* box_log = std::getenv("TESSAL_TEST_BOX_LOG");
+    static LoggedMessageBoxes logged(QString::fromUtf8(box_log != nullptr ? box_log : ""));
+    return box_log != nullptr ? static_cast<MessageBoxes&>(logged) : modal;
 }
 
 }  // namespace tessal::gui

@@ -23,4 +23,19 @@ public:
     void Show(QWidget* owner, const QString& text, const QString& caption) override;
 };
 
+// Test-only: boxes appended to `file` as "caption|text" lines and answered at once, so
+// that tests of the real programs need no member.
+class LoggedMessageBoxes : public MessageBoxes {
+public:
+    explicit LoggedMessageBoxes(QString file) : file_(std::move(file)) {}
+    void Show(QWidget* owner, const QString& text, const QString& caption) override;
+
+private:
+    QString file_;
+};
+
+// The boxes a program shows: modal ones, or the lines of the file TESSAL_TEST_BOX_LOG
+// names when it is set (never in use).
+MessageBoxes& ProgramMessageBoxes();
+
 }  // namespace tessal::gui

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
@@ -83,12 +82,6 @@ PlayerEnvironment DesktopPlayerEnvironment(std::filesystem::path program_folder,
         if (!terminal.isEmpty())
             return QProcess::startDetached(terminal, {"-e", Text(program.string())}, folder);
         return QProcess::startDetached(Text(program.string()), {}, folder);
-    };
-    environment.choose_folder = [](QWidget* owner) {
-        return QFileDialog::getExistingDirectory(owner, "从下面选tessal文件夹目录");
-    };
-    environment.choose_file = [](QWidget* owner) {
-        return QFileDialog::getOpenFileName(owner, {}, {}, "TESSAL文件 (*.tessal);;所有文件 (*)");
     };
     environment.show_in_file_manager = [](const QString& path) { ShowFileInFileManager(path); };
     environment.desktop_link = [](Playback& playback, QWidget* window, std::function<void()> quit) {

@@ -36,6 +36,7 @@ struct PlayerEnvironment {
     gui::MessageBoxes* boxes = nullptr;
     // Starts a program of the folder without waiting for it (TessalUpdataCodes).
     std::function<bool(const std::filesystem::path& program)> start_program;
+    // Empty: the playlist's own folder and file dialogs.
     std::function<QString(QWidget* owner)> choose_folder;
     std::function<QString(QWidget* owner)> choose_file;
     std::function<void(const QString& path)> show_in_file_manager;
