@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <utility>
 
 #include "common/gui/element_events.h"
 #include "common/gui/elements.h"
@@ -17,6 +18,7 @@
 #include "player/core/hand_off.h"
 #include "player/window/desktop_link.h"
 #include "player/window/settings_dialog.h"
+#include "player/window/startup_loads.h"
 
 namespace tessal::player {
 
@@ -106,39 +108,42 @@ bool PlayerApp::Start(const std::string& argument) {
         shut_down_ = true;
         return false;
     }
-    if (!Prepare()) {
+    OpenFiles();
+    StartLoading();
+    if (!LoadWindow()) {
         Shutdown();
         return false;
     }
-    if (!MakeEngine()) {
-        Shutdown();
-        return false;
-    }
-    window_->SetUpElements();
-    if (!loader_->loaded())
-        SetElementText(window_->element(13), QString::fromUtf8(kNoEngineTitle));
-    if (!window_->BuildControlBar()) {
-        ShowBox(kBarFailure, kBarFailure, false);
-        Log(kBarFailure);
-    }
-    MakePlaylist();
-    MakePlayback();
-    BindWindow();
-    playback_->Bind();
+    BuildWindow();
     SendWindowEvent(window_->window(), kWindowSize);
     window_->PlaceAtStart();
     window_->window()->show();
-    window_->LayOut(engine_->Window());
     if (!argument.empty())
         OpenLesson(argument);
-    playback_->SetVolume(50);
-    engine_->SetConfig(kAPlayerConfigRenderMode, RenderMode(folder));
-    if (environment_.desktop_link)
-        desktop_ = environment_.desktop_link(*playback_, window_->window(), [this] { Shutdown(); });
     return true;
 }
 
-bool PlayerApp::Prepare() {
+// The engine has loaded while the window was shown: its video window, then the lesson
+// asked for at the start (or since), then the playlist and the desktop's controls.
+void PlayerApp::OnEngineLoaded() {
+    if (shut_down_ || ready_)
+        return;
+    if (!MakeEngine()) {
+        Shutdown();
+        return;
+    }
+    window_->LayOut(engine_->Window());
+    engine_->SetConfig(kAPlayerConfigRenderMode, RenderMode(environment_.program_folder));
+    ready_ = true;
+    if (!pending_lesson_.empty())
+        OpenLesson(std::exchange(pending_lesson_, {}));
+    playlist_->Load();
+    playback_->SetVolume(50);
+    if (environment_.desktop_link)
+        desktop_ = environment_.desktop_link(*playback_, window_->window(), [this] { Shutdown(); });
+}
+
+void PlayerApp::OpenFiles() {
     const auto& folder = environment_.program_folder;
     std::error_code error;
     for (const char* made : {"cache/Playertechnology", "cache/History", "codecs"})
@@ -154,6 +159,32 @@ bool PlayerApp::Prepare() {
                             },
                             [this](const std::string& line) { Log(line); }});
     progress_->EnsureOpen();
+}
+
+// The engine's caller and the opener's thread first: the libraries loaded from here on
+// keep other threads from starting until they are mapped.
+void PlayerApp::StartLoading() {
+    const auto& folder = environment_.program_folder;
+    loader_ = std::make_unique<APlayerLoader>(
+        [this](const std::string& text, const std::string& caption) {
+            ShowBox(text, caption, false);
+        });
+    loader_->Load(folder);
+    engine_ = std::make_unique<VideoEngine>(*loader_);
+    MakeOpener();
+    std::function<void()> load_engine;
+    if (loader_->loaded())
+        load_engine = [version = loader_->functions().APlayer_GetVersion] { version(nullptr); };
+    auto engine_loaded = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnEngineLoaded(); }, Qt::QueuedConnection);
+    };
+    loads_ = std::make_unique<StartupLoads>(std::move(load_engine), std::move(engine_loaded),
+                                            RenderMode(folder) == "1");
+}
+
+bool PlayerApp::LoadWindow() {
+    const auto& folder = environment_.program_folder;
     QSize screen = environment_.screen;
     if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr)
         screen = QGuiApplication::primaryScreen()->size();
@@ -163,15 +194,25 @@ bool PlayerApp::Prepare() {
         Log(kWindowFailure);
         return false;
     }
-    loader_ = std::make_unique<APlayerLoader>(
-        [this](const std::string& text, const std::string& caption) {
-            ShowBox(text, caption, false);
-        });
-    loader_->Load(folder);
-    engine_ = std::make_unique<VideoEngine>(*loader_);
     instance_->Listen([this](int flag) { OnHandOff(flag); });
     window_->window()->setWindowIcon(QIcon(Text((folder / "TessalPlayer.png").string())));
     return true;
+}
+
+// The main window's elements, its full-screen bar, the playlist panel (filled later)
+// and the playback with its opener, all bound.
+void PlayerApp::BuildWindow() {
+    window_->SetUpElements();
+    if (!loader_->loaded())
+        SetElementText(window_->element(13), QString::fromUtf8(kNoEngineTitle));
+    if (!window_->BuildControlBar()) {
+        ShowBox(kBarFailure, kBarFailure, false);
+        Log(kBarFailure);
+    }
+    MakePlaylist();
+    MakePlayback();
+    BindWindow();
+    playback_->Bind();
 }
 
 // Without the engine the player still starts and says so; with it, a video window that
@@ -209,7 +250,6 @@ void PlayerApp::MakePlaylist() {
     playlist.choose_file = environment_.choose_file;
     playlist.show_in_file_manager = environment_.show_in_file_manager;
     playlist_ = std::make_unique<PlaylistPanel>(window_->window(), std::move(playlist));
-    playlist_->Load();
 }
 
 void PlayerApp::MakePlayback() {
@@ -217,6 +257,9 @@ void PlayerApp::MakePlayback() {
         PlaybackParts{window_.get(), engine_.get(), playlist_.get(), progress_.get(), disk_.get(),
                       environment_.program_folder, [this](const std::string& line) { Log(line); },
                       [this](const std::string& path) { OpenLesson(path); }});
+}
+
+void PlayerApp::MakeOpener() {
     OpenerHooks hooks;
     hooks.engine_state = [this] { return engine_->State(); };
     hooks.engine_duration = [this] { return engine_->Duration(); };
@@ -308,6 +351,7 @@ void PlayerApp::Shutdown() {
         KillWindowTimer(window_->window(), 1);
     if (instance_)
         instance_->Stop();
+    loads_.reset();  // nothing may still be loading from the caller unloaded next
     if (loader_)
         loader_->Unload();
     if (playlist_)
@@ -335,6 +379,11 @@ void PlayerApp::FlushDiskWrites() {
 void PlayerApp::OpenLesson(const std::string& path) {
     if (shut_down_ || !opener_)
         return;
+    if (!ready_) {  // the engine is still loading: the latest lesson asked for waits
+        pending_lesson_ = path;
+        window_->ShowLoading(true);
+        return;
+    }
     if (QWidget* video = engine_->Window())
         video->hide();
     window_->ShowLoading(true);

@@ -23,6 +23,7 @@
 #include "player/window/player_window.h"
 #include "player/window/playlist_panel.h"
 #include "player/window/single_instance.h"
+#include "player/window/startup_loads.h"
 #include "player/window/task_thread.h"
 #include "player/window/video_engine.h"
 
@@ -61,6 +62,8 @@ public:
     bool Start(const std::string& argument);
     void Shutdown();
     bool shut_down() const { return shut_down_; }
+    // The engine is made and the lesson of the start was handed to the opener.
+    bool ready() const { return ready_; }
 
     PlayerWindow* window() const { return window_.get(); }
     PlaylistPanel* playlist() const { return playlist_.get(); }
@@ -72,10 +75,15 @@ public:
     void FlushDiskWrites();
 
 private:
-    bool Prepare();
+    void OpenFiles();
+    void StartLoading();
+    bool LoadWindow();
+    void BuildWindow();
+    void OnEngineLoaded();
     bool MakeEngine();
     void MakePlaylist();
     void MakePlayback();
+    void MakeOpener();
     void BindWindow();
     void OpenLesson(const std::string& path);
     void OnHandOff(int flag);
@@ -95,7 +103,10 @@ private:
     std::unique_ptr<PlaylistPanel> playlist_;
     std::unique_ptr<Playback> playback_;
     std::unique_ptr<LessonOpener> opener_;
+    std::unique_ptr<StartupLoads> loads_;
     std::unique_ptr<DesktopLink> desktop_;
+    std::string pending_lesson_;
+    bool ready_ = false;
     bool shut_down_ = false;
 };
 

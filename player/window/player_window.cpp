@@ -109,6 +109,13 @@ void PlayerWindow::SetUpElements() {
     AddStateImage(element(14), kStatePressed, Image("you_3.png"));
     SetUpSlider(element(2), true);
     SetUpSlider(element(5), false);
+    // The engine's video window, a native child, is made once the engine has loaded,
+    // while this window already shows; a shown window whose first native child comes
+    // late stops being repainted (Qt on X11). A hidden native child from the start
+    // keeps it repainted.
+    auto* anchor = new QWidget(window_.get());
+    anchor->setAttribute(Qt::WA_NativeWindow);
+    anchor->hide();
 }
 
 // The progress slider runs 0 to 1000, the volume slider 0 to 100; their look comes from

@@ -56,6 +56,12 @@ void PlayerTest::TearDown() {
 }
 
 bool PlayerTest::Start(const std::string& argument, QSize screen) {
+    // The engine loads while the window shows; the tests begin once it is made.
+    return StartLoading(argument, screen) &&
+           WaitUntil([this] { return app_->ready() || app_->shut_down(); }) && !app_->shut_down();
+}
+
+bool PlayerTest::StartLoading(const std::string& argument, QSize screen) {
     PlayerEnvironment environment;
     environment.program_folder = Folder();
     environment.boxes = &boxes_;

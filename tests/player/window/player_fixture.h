@@ -40,8 +40,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the player with `argument`; false when it ended at once.
+    // Starts the player with `argument` and waits until its engine is made; false when it
+    // ended instead.
     bool Start(const std::string& argument = {}, QSize screen = QSize(1920, 1080));
+    // The same, returning as the player's own start does: the window shown, the engine
+    // still loading until the event loop runs.
+    bool StartLoading(const std::string& argument, QSize screen = QSize(1920, 1080));
     PlayerApp& App() { return *app_; }
     std::filesystem::path Folder() const { return folder_.path(); }
     // A lesson clip of the build copied below the program folder; its full path.

@@ -2,6 +2,8 @@
 // the speed button, a missing engine, and the hand-off of a second start.
 
 #include <QAbstractButton>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 #include <thread>
 
@@ -100,6 +102,38 @@ TEST_F(PlayerTest, WithoutTheEngineThePlayerRunsAndSaysSo) {
     App().playback()->Open(lesson.string());
     QTest::qWait(100);
     EXPECT_EQ(App().engine()->State(), 0);
+}
+
+// The engine loads while the window shows: what is asked for meanwhile waits for it, and
+// an end meanwhile leaves nothing behind.
+TEST_F(PlayerTest, TheLastLessonAskedForWhileTheEngineLoadsPlaysOnceItIsMade) {
+    const auto first = AddClip("lesson_a.tessal", "TessalDownload/课程/lesson_a.tessal");
+    const auto dropped = AddClip("lesson_b.tessal", "TessalDownload/课程/lesson_b.tessal");
+    ASSERT_TRUE(StartLoading(first.string()));
+    ASSERT_FALSE(App().ready());
+    EXPECT_TRUE(App().window()->window()->isVisible());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(App().window()->window(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(App().window()->window(), &drop);
+    ASSERT_TRUE(WaitUntil([this] { return App().ready(); }));
+    ASSERT_TRUE(WaitForState(kAPlayerPlaying));
+    EXPECT_EQ(App().playback()->lesson_title(), "lesson_b.tessal");
+    EXPECT_EQ(App().opener()->newest(), 1u);
+}
+
+TEST_F(PlayerTest, AnEndWhileTheEngineLoadsMakesNoEngineAndEmptiesTheHandOff) {
+    const auto lesson = AddClip("lesson_a.tessal", "TessalDownload/课程/lesson_a.tessal");
+    ASSERT_TRUE(StartLoading(lesson.string()));
+    SendEvent(App().window()->element(9), kEventButtonClick);
+    QTest::qWait(300);
+    EXPECT_TRUE(App().shut_down());
+    EXPECT_FALSE(App().ready());
+    EXPECT_FALSE(App().engine()->made());
+    EXPECT_EQ(ReadProfileString(Folder() / kHandOffFile, "p", "h", "?"), "");
+    EXPECT_TRUE(boxes_.shown.empty());
 }
 
 // A second start hands its path over and waits for the answer, as a sent message would;
