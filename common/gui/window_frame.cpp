@@ -36,7 +36,9 @@ void SetFramedWindow(QWidget* window, const Shadow& shadow) {
         frame = new WindowFrame(window, shadow);
     frame->SetShadow(shadow);
     window->setWindowFlag(Qt::FramelessWindowHint, true);
-    window->setAttribute(Qt::WA_TranslucentBackground, true);
+    // Only a shadow or round corners need see-through pixels; an opaque window is
+    // cheaper to repaint (the video window repaints 25 times a second and more).
+    window->setAttribute(Qt::WA_TranslucentBackground, shadow.size > 0 || !shadow.right_angled);
     const int grow = shadow.size - old_margin;
     if (QLayout* layout = window->layout()) {
         const QMargins margins = layout->contentsMargins();

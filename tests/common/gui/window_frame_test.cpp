@@ -56,6 +56,22 @@ TEST_F(WindowFrameTest, TheFrameIsFramelessAndGrowsByItsShadow) {
     EXPECT_EQ(window_.layout()->contentsMargins(), QMargins(15, 15, 15, 15));
 }
 
+TEST(WindowFrame, OnlyAShadowOrRoundCornersMakeTheWindowTranslucent) {
+    const struct {
+        Shadow shadow;
+        bool translucent;
+    } cases[] = {
+        {Shadow{.size = 3}, true},
+        {Shadow{.size = 0, .right_angled = false}, true},
+        {Shadow{.size = 0, .right_angled = true}, false},
+    };
+    for (const auto& [shadow, translucent] : cases) {
+        QWidget window;
+        SetFramedWindow(&window, shadow);
+        EXPECT_EQ(window.testAttribute(Qt::WA_TranslucentBackground), translucent) << shadow.size;
+    }
+}
+
 TEST_F(WindowFrameTest, DraggingTheBackgroundMovesTheWindowButControlsKeepTheirClicks) {
     const QPoint start = window_.pos();
     Drag(&window_, QPoint(150, 100), QPoint(40, 25));
