@@ -38,6 +38,8 @@ Engine::~Engine() {
     // Once these return, mpv's threads call nothing of ours any more; work they queued
     // for this object is dropped with it.
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    if (window_)
+        window_->SetFrameSource(nullptr);
     renderer_.reset();
     mpv_terminate_destroy(mpv_);
     if (window_)
@@ -94,10 +96,15 @@ void Engine::OnFrameDue() {
         return;
     const int state = snapshot().state;
     // A closing file's last frames are taken but not shown: the window shows the logo.
-    if (state == kAPlayerClosed || state == kAPlayerClosing)
+    if (state == kAPlayerClosed || state == kAPlayerClosing) {
         renderer_->Skip();
-    else
-        RenderFrame();
+        return;
+    }
+    RenderFrame();
+    // mpv waits for each frame to be taken; a window that does not paint now (hidden,
+    // minimised) draws the current one when it paints again.
+    if (DrawsWhenPainting() && !window_->Showing())
+        renderer_->Skip();
 }
 
 void Engine::RenderFrame() {
@@ -106,9 +113,18 @@ void Engine::RenderFrame() {
     const int state = snapshot().state;
     if (state == kAPlayerClosed || state == kAPlayerClosing)
         return;
+    if (DrawsWhenPainting()) {
+        window_->ShowSourceFrame();
+        return;
+    }
     QImage frame = renderer_->Render(window_->size());
     if (!frame.isNull())
         window_->ShowFrame(std::move(frame));
+}
+
+// Render mode 2 draws in the window's paint, straight into its pixels.
+bool Engine::DrawsWhenPainting() const {
+    return renderer_ && renderer_->mode() == kRenderModeSoftware && window_;
 }
 
 void Engine::ChangeState(int state) {
@@ -138,6 +154,11 @@ bool Engine::EnsureRenderer() {
     }
     if (!renderer_)
         renderer_ = MakeSoftwareRenderer(mpv_, OnRenderUpdate, this, error);
+    if (window_) {
+        window_->SetFrameSource([this](void* pixels, QSize size, std::size_t stride) {
+            return renderer_ && renderer_->RenderInto(pixels, size, stride);
+        });
+    }
     const bool hardware = renderer_ && renderer_->mode() == kRenderModeOpenGl;
     const char* hwdec[] = {"set", "hwdec", hardware ? "auto-safe" : "no", nullptr};
     mpv_command_async(mpv_, 0, hwdec);

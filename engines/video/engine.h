@@ -80,6 +80,7 @@ private:
     void PollPosition();
     void OnFrameDue();
     void RenderFrame();
+    bool DrawsWhenPainting() const;
     static void OnWakeup(void* data);
     static void OnRenderUpdate(void* data);
 

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,11 @@ public:
     virtual int mode() const = 0;
     // The current frame at `size`; a null image when rendering failed.
     virtual QImage Render(QSize size) = 0;
+    // The current frame drawn straight into `pixels` (`size`, `stride` bytes a line) of
+    // QImage::Format_RGB32; false when this renderer cannot or rendering failed.
+    virtual bool RenderInto(void* /*pixels*/, QSize /*size*/, std::size_t /*stride*/) {
+        return false;
+    }
     // Takes the due frame without drawing it: mpv's video output waits until each frame
     // it hands over was taken, and would hold up the next file otherwise.
     virtual void Skip() = 0;

@@ -1,5 +1,6 @@
-// Render mode 2: mpv scales and converts on the CPU into a 64-byte aligned buffer that a
-// QImage shares, so the window paints it without a copy.
+// Render mode 2: mpv scales and converts on the CPU, straight into the window's own
+// pixels when it paints (no copy), else into a 64-byte aligned buffer that a QImage
+// shares.
 
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,7 @@ void FreeAligned(void* data) {
     std::free(data);
 }
 
-// Little-endian "bgr0" is QImage's native 32-bit layout.
+// Little-endian "bgra" and "bgr0" are QImage's native 32-bit layout.
 QImage AlignedImage(QSize size) {
     const auto width = static_cast<std::size_t>(size.width());
     const auto stride = (width * 4 + kAlignment - 1) / kAlignment * kAlignment;
@@ -67,28 +68,40 @@ public:
             return {};
         if (image_.size() != size)
             image_ = AlignedImage(size);
-        if (image_.isNull())
-            return {};
-        int mpv_size[2] = {size.width(), size.height()};
-        auto stride = static_cast<std::size_t>(image_.bytesPerLine());
-        char format[] = "bgr0";
         // constBits: writing through the shared buffer must not detach the image.
-        void* pixels = const_cast<uchar*>(image_.constBits());
+        if (image_.isNull() || !RenderInto(const_cast<uchar*>(image_.constBits()), size,
+                                           static_cast<std::size_t>(image_.bytesPerLine())))
+            return {};
+        return image_;
+    }
+
+    // "bgra" gives opaque pixels, right for either 32-bit image; an mpv that refuses it
+    // (not one of its documented formats) gets "bgr0", whose fourth byte is 0.
+    bool RenderInto(void* pixels, QSize size, std::size_t stride) override {
+        if (size.isEmpty() || pixels == nullptr)
+            return false;
+        if (!bgr0_only_ && RenderAs("bgra", pixels, size, stride))
+            return true;
+        bgr0_only_ = true;
+        return RenderAs("bgr0", pixels, size, stride);
+    }
+
+private:
+    bool RenderAs(const char* pixel_format, void* pixels, QSize size, std::size_t stride) {
+        int mpv_size[2] = {size.width(), size.height()};
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_SW_SIZE, mpv_size},
-            {MPV_RENDER_PARAM_SW_FORMAT, format},
+            {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(pixel_format)},
             {MPV_RENDER_PARAM_SW_STRIDE, &stride},
             {MPV_RENDER_PARAM_SW_POINTER, pixels},
             {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &kNoWait},
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
-        if (mpv_render_context_render(context(), params) < 0)
-            return {};
-        return image_;
+        return mpv_render_context_render(context(), params) >= 0;
     }
 
-private:
     QImage image_;
+    bool bgr0_only_ = false;
 };
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QWindow>
 
 #include "common/base/trace.h"
 #include "engines/video/window_messages.h"
@@ -24,7 +26,18 @@ void VideoWindow::ShowFrame(QImage frame) {
     update();
 }
 
+void VideoWindow::ShowSourceFrame() {
+    live_ = true;
+    update();
+}
+
+bool VideoWindow::Showing() const {
+    const QWindow* surface = windowHandle() != nullptr ? windowHandle() : window()->windowHandle();
+    return isVisible() && surface != nullptr && surface->isExposed();
+}
+
 void VideoWindow::ClearFrame() {
+    live_ = false;
     frame_ = QImage();
     first_frame_painted_ = false;
     update();
@@ -38,6 +51,10 @@ bool VideoWindow::SetLogo(const char* image_path) {
 
 void VideoWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
+    if (live_ && source_ && PaintFromSource(painter)) {
+        TraceFirstFrame();
+        return;
+    }
     if (frame_.isNull()) {
         painter.fillRect(rect(), Qt::black);
         PaintLogo(painter);
@@ -50,11 +67,49 @@ void VideoWindow::paintEvent(QPaintEvent* /*event*/) {
         painter.fillRect(rect(), Qt::black);
         painter.drawImage(rect(), frame_);
     }
-    if (!first_frame_painted_) {
-        first_frame_painted_ = true;
-        // The moment a file's picture appears, which benchmarks time a start by.
-        Trace("aplayer: first frame");
-    }
+    TraceFirstFrame();
+}
+
+void VideoWindow::TraceFirstFrame() {
+    if (first_frame_painted_)
+        return;
+    first_frame_painted_ = true;
+    // The moment a file's picture appears, which benchmarks time a start by.
+    Trace("aplayer: first frame");
+}
+
+bool VideoWindow::PaintFromSource(QPainter& painter) {
+    if (DrawIntoDevice(painter))
+        return true;
+    // Pixels of another kind (a scaled window, another depth): through a frame of its own.
+    if (frame_.size() != size() || frame_.format() != QImage::Format_RGB32)
+        frame_ = QImage(size(), QImage::Format_RGB32);
+    if (frame_.isNull() ||
+        !source_(frame_.bits(), size(), static_cast<std::size_t>(frame_.bytesPerLine())))
+        return false;
+    painter.drawImage(0, 0, frame_);
+    return true;
+}
+
+// The window's pixels are those of its top-level window's backing store, a 32-bit
+// image in the usual case; the source draws its opaque frame at this window's place in
+// it.
+bool VideoWindow::DrawIntoDevice(QPainter& painter) {
+    QPaintEngine* engine = painter.paintEngine();
+    auto* device = engine != nullptr ? dynamic_cast<QImage*>(engine->paintDevice()) : nullptr;
+    const QTransform transform = painter.deviceTransform();
+    if (device == nullptr || transform.type() > QTransform::TxTranslate ||
+        (device->format() != QImage::Format_RGB32 &&
+         device->format() != QImage::Format_ARGB32_Premultiplied))
+        return false;
+    const QRect target = transform.mapRect(rect());
+    if (target.isEmpty() || !device->rect().contains(target))
+        return false;
+    const auto stride = static_cast<std::size_t>(device->bytesPerLine());
+    // constBits: the backing store's image is written in place, never detached.
+    auto* pixels = const_cast<uchar*>(device->constBits()) + target.y() * stride +
+                   static_cast<std::size_t>(target.x()) * 4;
+    return source_(pixels, target.size(), stride);
 }
 
 void VideoWindow::PaintLogo(QPainter& painter) {
@@ -127,6 +182,7 @@ void VideoWindow::Send(std::uint32_t message, std::uintptr_t wparam, std::intptr
 }
 
 void VideoWindow::Remove() {
+    source_ = nullptr;
     on_message_ = nullptr;
     on_resize_ = nullptr;
     hide();

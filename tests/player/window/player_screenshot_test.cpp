@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdlib>
+#include <set>
 
 #include "common/gui/element_events.h"
 #include "common/gui/toolkit_codes.h"
@@ -30,6 +31,18 @@ void Save(const QPixmap& picture, const char* name) {
     ASSERT_NE(folder, nullptr);
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(picture.save(QString("%1/%2").arg(folder, name)));
+}
+
+// The colours in `area` of `picture`: one for a black, blank or logo-only video area,
+// dozens for the test clip's bars and gradients.
+int ColoursIn(const QPixmap& picture, const QRect& area) {
+    const QImage image = picture.toImage().copy(area);
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 8) {
+        for (int x = 0; x < image.width(); x += 8)
+            colours.insert(image.pixel(x, y));
+    }
+    return static_cast<int>(colours.size());
 }
 
 // Frames are drawn by the engine's software path here: the offscreen platform has no
@@ -57,7 +70,11 @@ TEST_F(PlayerScreenshotTest, PlayingWithThePlaylistHiddenAndInFullScreen) {
     ASSERT_TRUE(Start(lesson.string(), QSize(1366, 768)));
     ASSERT_TRUE(WaitForState(kAPlayerPlaying));
     QTest::qWait(1500);  // the refresh timer shows the time
-    Save(Grab(), "player_playing.png");
+    const QPixmap playing = Grab();
+    Save(playing, "player_playing.png");
+    // The picture itself reaches the screen, drawn into the window's own pixels.
+    QWidget* video = App().engine()->Window();
+    EXPECT_GT(ColoursIn(playing, QRect(video->mapToGlobal(QPoint(0, 0)), video->size())), 20);
 
     SendEvent(App().window()->element(14), kEventButtonClick);
     QTest::qWait(200);
