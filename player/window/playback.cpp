@@ -321,6 +321,11 @@ void Playback::SetVolume(int volume) {
         listener_.volume_changed(volume);
 }
 
+void Playback::ApplyVolume() {
+    if (auto* slider = qobject_cast<QAbstractSlider*>(parts_.window->element(5)))
+        SetVolume(slider->value());
+}
+
 void Playback::Open(const std::string& path) {
     if (!halted_)
         parts_.open_lesson(path);

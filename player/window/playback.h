@@ -67,6 +67,8 @@ public:
     // A seek of the member's: a resume still to come is dropped.
     void SeekTo(int position_ms);
     void SetVolume(int volume);
+    // The volume slider's value, to an engine made after it was set.
+    void ApplyVolume();
     void NextSpeed();
     void Next();
     void Previous();

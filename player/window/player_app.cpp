@@ -117,9 +117,13 @@ bool PlayerApp::Start(const std::string& argument) {
     BuildWindow();
     SendWindowEvent(window_->window(), kWindowSize);
     window_->PlaceAtStart();
+    playback_->SetVolume(50);
     window_->window()->show();
     if (!argument.empty())
         OpenLesson(argument);
+    started_ = true;
+    if (engine_arrived_)
+        OnEngineLoaded();
     return true;
 }
 
@@ -128,6 +132,10 @@ bool PlayerApp::Start(const std::string& argument) {
 void PlayerApp::OnEngineLoaded() {
     if (shut_down_ || ready_)
         return;
+    if (!started_) {  // a modal box of the start ran the event loop: the start goes on first
+        engine_arrived_ = true;
+        return;
+    }
     if (!MakeEngine()) {
         Shutdown();
         return;
@@ -138,7 +146,7 @@ void PlayerApp::OnEngineLoaded() {
     if (!pending_lesson_.empty())
         OpenLesson(std::exchange(pending_lesson_, {}));
     playlist_->Load();
-    playback_->SetVolume(50);
+    playback_->ApplyVolume();  // the member's, when moved while the engine loaded
     if (environment_.desktop_link)
         desktop_ = environment_.desktop_link(*playback_, window_->window(), [this] { Shutdown(); });
 }
@@ -345,12 +353,16 @@ void PlayerApp::Shutdown() {
         playback_->Halt();
     if (engine_)
         engine_->Destroy();  // the last states save the position and the viewing
-    if (playlist_)
+    if (playlist_) {
+        if (!ready_)
+            playlist_->Load();  // an end before the list was loaded keeps what was saved
         playlist_->Save();
+    }
     if (window_)
         KillWindowTimer(window_->window(), 1);
     if (instance_)
         instance_->Stop();
+    HideWindows();   // the engine may still be loading: not a frozen window meanwhile
     loads_.reset();  // nothing may still be loading from the caller unloaded next
     if (loader_)
         loader_->Unload();
@@ -361,12 +373,16 @@ void PlayerApp::Shutdown() {
         disk_->Close();  // the last progress and history are written
     if (progress_)
         progress_->Close();
-    if (window_) {
-        if (QWidget* bar = window_->bar())
-            bar->close();
-        window_->window()->hide();
-    }
+    HideWindows();
     QCoreApplication::quit();
+}
+
+void PlayerApp::HideWindows() {
+    if (!window_)
+        return;
+    if (QWidget* bar = window_->bar())
+        bar->close();
+    window_->window()->hide();
 }
 
 void PlayerApp::FlushDiskWrites() {

@@ -80,6 +80,7 @@ private:
     bool LoadWindow();
     void BuildWindow();
     void OnEngineLoaded();
+    void HideWindows();
     bool MakeEngine();
     void MakePlaylist();
     void MakePlayback();
@@ -107,6 +108,8 @@ private:
     std::unique_ptr<DesktopLink> desktop_;
     std::string pending_lesson_;
     bool ready_ = false;
+    bool started_ = false;         // Start has run to its end
+    bool engine_arrived_ = false;  // loaded before that
     bool shut_down_ = false;
 };
 

@@ -172,8 +172,10 @@ void PlayerWindow::SetPlaylistWidth(int width) {
 }
 
 void PlayerWindow::LayOut(QWidget* video) {
-    if (full_screen_)
+    if (full_screen_) {  // a video window made meanwhile covers the screen too
+        PlaceVideoFullScreen(video);
         return;
+    }
     if (!playlist_hidden_)
         SetPlaylistWidth(PlaylistMargin(window_->width()));
     if (video != nullptr)
@@ -212,10 +214,14 @@ void PlayerWindow::EnterFullScreen(QWidget* video) {
     // video window inside it.
     window_->showFullScreen();
     window_->setGeometry(0, 0, screen_.width(), screen_.height());
-    if (video != nullptr) {
-        video->setGeometry(0, 0, screen_.width(), screen_.height());
-        video->raise();
-    }
+    PlaceVideoFullScreen(video);
+}
+
+void PlayerWindow::PlaceVideoFullScreen(QWidget* video) const {
+    if (video == nullptr)
+        return;
+    video->setGeometry(0, 0, screen_.width(), screen_.height());
+    video->raise();
 }
 
 void PlayerWindow::LeaveFullScreen(QWidget* video) {

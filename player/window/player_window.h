@@ -53,6 +53,7 @@ public:
     void TrackMouseInFullScreen(int screen_y);
 
 private:
+    void PlaceVideoFullScreen(QWidget* video) const;
     PlayerWindow(QWidget* window, std::filesystem::path program_folder, QSize screen);
     QString Image(const char* name) const;
     void SetUpSlider(QWidget* slider, bool progress) const;

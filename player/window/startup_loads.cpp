@@ -12,8 +12,12 @@ void LoadImagePlugins() {
 }
 
 // A context made and dropped on this thread loads the driver's libraries; the engine's
-// own context on the GUI thread then finds them loaded.
+// own context on the GUI thread then finds them loaded. Qt sets up its OpenGL support at
+// the first question, here, and not for two threads at once: the GUI thread asks
+// nothing of OpenGL before the engine is reported loaded, after this.
 void LoadOpenGlDriver() {
+    if (!QOpenGLContext::supportsThreadedOpenGL())
+        return;
     QOpenGLContext context;
     context.create();
 }
@@ -22,18 +26,15 @@ void LoadOpenGlDriver() {
 
 StartupLoads::StartupLoads(std::function<void()> load_engine, std::function<void()> engine_loaded,
                            bool opengl)
-    // Asked on the GUI thread, before the thread starts: Qt sets up its OpenGL support on
-    // the first question, and not for two threads at once.
-    : opengl_(opengl && QOpenGLContext::supportsThreadedOpenGL()),
-      thread_([load_engine = std::move(load_engine), engine_loaded = std::move(engine_loaded),
-               opengl = opengl_] {
-          LoadImagePlugins();
-          if (load_engine)
-              load_engine();
-          engine_loaded();
-          if (opengl)
-              LoadOpenGlDriver();
-      }) {}
+    : thread_(
+          [load_engine = std::move(load_engine), engine_loaded = std::move(engine_loaded), opengl] {
+              LoadImagePlugins();
+              if (load_engine)
+                  load_engine();
+              if (opengl)
+                  LoadOpenGlDriver();
+              engine_loaded();
+          }) {}
 
 StartupLoads::~StartupLoads() {
     thread_.join();

@@ -15,8 +15,8 @@ namespace tessal::player {
 
 class StartupLoads {
 public:
-    // `load_engine` loads the engine (null without one), then `engine_loaded` is called
-    // on this object's thread; `opengl`: render mode 1.
+    // `load_engine` loads the engine (null without one); `opengl`: render mode 1. Then
+    // `engine_loaded` is called on this object's thread.
     StartupLoads(std::function<void()> load_engine, std::function<void()> engine_loaded,
                  bool opengl);
     ~StartupLoads();  // returns once everything is loaded
@@ -24,7 +24,6 @@ public:
     StartupLoads& operator=(const StartupLoads&) = delete;
 
 private:
-    const bool opengl_;
     std::thread thread_;
 };
 

@@ -27,8 +27,11 @@ class RecordingBoxes : public gui::MessageBoxes {
 public:
     void Show(QWidget*, const QString& text, const QString& caption) override {
         shown.push_back(caption + "|" + text);
+        if (while_shown)
+            while_shown();  // a modal box runs the event loop until it is answered
     }
     std::vector<QString> shown;
+    std::function<void()> while_shown;
 };
 
 // Runs the event loop until `done` holds or the time is up; whether it holds.

@@ -13,6 +13,7 @@
 #include "common/settings/ini_file.h"
 #include "engines/video/aplayer.h"
 #include "player/core/hand_off.h"
+#include "player/core/player_list.h"
 #include "tests/player/window/player_fixture.h"
 
 namespace tessal::player::test {
@@ -134,6 +135,46 @@ TEST_F(PlayerTest, AnEndWhileTheEngineLoadsMakesNoEngineAndEmptiesTheHandOff) {
     EXPECT_FALSE(App().engine()->made());
     EXPECT_EQ(ReadProfileString(Folder() / kHandOffFile, "p", "h", "?"), "");
     EXPECT_TRUE(boxes_.shown.empty());
+}
+
+// A course kept only in the saved list (outside TessalDownload, so no scan finds it
+// again) survives an end that comes before the list was loaded.
+TEST_F(PlayerTest, AnEndWhileTheEngineLoadsKeepsTheSavedPlaylist) {
+    const auto lesson = AddClip("lesson_a.tessal", "elsewhere/lesson_a.tessal");
+    const auto list = Folder() / "PlayerList.ini";
+    ASSERT_TRUE(SavePlayerList(list, {{"Kept", {{"lesson_a", lesson.string()}}}}));
+    ASSERT_TRUE(StartLoading({}));
+    SendEvent(App().window()->element(9), kEventButtonClick);
+    ASSERT_TRUE(App().shut_down());
+    EXPECT_EQ(LoadPlayerList(list).size(), 1u);
+}
+
+TEST_F(PlayerTest, FullScreenAskedForWhileTheEngineLoadsHoldsForTheVideoWindow) {
+    ASSERT_TRUE(StartLoading({}, QSize(1920, 1080)));
+    SendEvent(App().window()->element(6), kEventButtonClick);
+    ASSERT_TRUE(WaitUntil([this] { return App().ready(); }));
+    EXPECT_EQ(App().engine()->Window()->geometry(), QRect(0, 0, 1920, 1080));
+}
+
+// A box shown while the window is built is modal and runs the event loop: the loaded
+// engine waits for the built window (or for nothing, when there is none).
+TEST_F(PlayerTest, ABoxWhileTheWindowIsBuiltLeavesTheEngineForTheBuiltWindow) {
+    const struct {
+        const char* removed;
+        bool starts;
+    } cases[] = {{"Layout/Player/FullScreenConsolWnd.xml", true}, {"Layout/Player.xml", false}};
+    boxes_.while_shown = [] { QTest::qWait(1500); };
+    for (const auto& [removed, starts] : cases) {
+        SCOPED_TRACE(removed);
+        const auto layout = Folder() / removed;
+        const auto kept = Folder() / "kept.xml";
+        std::filesystem::rename(layout, kept);
+        boxes_.shown.clear();
+        EXPECT_EQ(Start(), starts);
+        EXPECT_EQ(boxes_.shown.size(), 1u);
+        app_.reset();
+        std::filesystem::rename(kept, layout);
+    }
 }
 
 // A second start hands its path over and waits for the answer, as a sent message would;
