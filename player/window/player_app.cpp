@@ -115,6 +115,8 @@ bool PlayerApp::Start(const std::string& argument) {
         return false;
     }
     BuildWindow();
+    if (shut_down_)  // a signal while a box of the start was up
+        return false;
     SendWindowEvent(window_->window(), kWindowSize);
     window_->PlaceAtStart();
     playback_->SetVolume(50);

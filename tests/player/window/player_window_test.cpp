@@ -177,6 +177,15 @@ TEST_F(PlayerTest, ABoxWhileTheWindowIsBuiltLeavesTheEngineForTheBuiltWindow) {
     }
 }
 
+TEST_F(PlayerTest, AnEndWhileABoxOfTheStartIsUpEndsTheStart) {
+    std::filesystem::remove(Folder() / "Layout/Player/FullScreenConsolWnd.xml");
+    boxes_.while_shown = [this] { app_->Shutdown(); };  // SIGTERM while the box is up
+    EXPECT_FALSE(StartLoading({}));
+    EXPECT_FALSE(App().window()->window()->isVisible());
+    QTest::qWait(300);
+    EXPECT_FALSE(App().ready());
+}
+
 // A second start hands its path over and waits for the answer, as a sent message would;
 // the test's event loop answers it meanwhile.
 bool HandOverFromAnotherStart(const std::filesystem::path& folder, const std::string& path) {
