@@ -246,43 +246,44 @@ def verdict(player_value, mpv_value):
     ratio = player_value / mpv_value
     return "ratio %.2f (target <= 1.20): %s" % (ratio, "met" if ratio <= 1.2 else "NOT met")
 
+def taking_turns(count):
+    """Who runs next, the two programs taking turns and which goes first."""
+    for number in range(count):
+        yield from (["player", "mpv"] if number % 2 == 0 else ["mpv", "player"])
+
+def report(title, unit, values, digits):
+    print("  %s: player %6.*f %s   mpv %6.*f %s   %s" % (
+        title, digits, median(values["player"]), unit, digits, median(values["mpv"]), unit,
+        verdict(median(values["player"]), median(values["mpv"]))))
+
 geometry = video_area_size()
 print("  video area %s (mpv's window the same size)" % geometry)
 starts = {"player": [], "mpv": []}
-for round_number in range(rounds):
-    order = ["player", "mpv"] if round_number % 2 == 0 else ["mpv", "player"]
-    for who in order:
-        if who == "player":
-            command, env, cwd = player()
-            marker = b"aplayer: first frame"
-        else:
-            command, env, cwd = mpv(geometry, ["--msg-level=all=warn,cplayer=v"])
-            marker = b"first video frame after restart shown"
-        starts[who].append(first_frame_ms(command, env, cwd, marker))
+for who in taking_turns(rounds):
+    if who == "player":
+        command, env, cwd = player()
+        marker = b"aplayer: first frame"
+    else:
+        command, env, cwd = mpv(geometry, ["--msg-level=all=warn,cplayer=v"])
+        marker = b"first video frame after restart shown"
+    starts[who].append(first_frame_ms(command, env, cwd, marker))
 if rounds:
-    print("  start to first frame:  player %6.1f ms  mpv %6.1f ms  %s" % (
-        median(starts["player"]), median(starts["mpv"]),
-        verdict(median(starts["player"]), median(starts["mpv"]))))
+    report("start to first frame", "ms", starts, 1)
     print("  rounds (ms): player %s; mpv %s" % tuple(
         " ".join("%.0f" % t for t in starts[who]) for who in ("player", "mpv")))
 sys.stdout.flush()
 cpus = {"player": [], "mpv": []}
 drops = {"player": [], "mpv": []}
-for play_number in range(plays):
-    order = ["player", "mpv"] if play_number % 2 == 0 else ["mpv", "player"]
-    for who in order:
-        if who == "player":
-            command, env, cwd = player(",input-ipc-server=" + socket_path)
-        else:
-            command, env, cwd = mpv(geometry, ["--really-quiet",
-                                               "--input-ipc-server=" + socket_path])
-        cpu, dropped = play(command, env, cwd)
-        cpus[who].append(cpu)
-        drops[who].append(dropped)
+for who in taking_turns(plays):
+    if who == "player":
+        command, env, cwd = player(",input-ipc-server=" + socket_path)
+    else:
+        command, env, cwd = mpv(geometry, ["--really-quiet", "--input-ipc-server=" + socket_path])
+    cpu, dropped = play(command, env, cwd)
+    cpus[who].append(cpu)
+    drops[who].append(dropped)
 if plays:
-    print("  CPU for 60 s playback: player %6.2f s   mpv %6.2f s   %s" % (
-        median(cpus["player"]), median(cpus["mpv"]),
-        verdict(median(cpus["player"]), median(cpus["mpv"]))))
+    report("CPU for 60 s playback", "s", cpus, 2)
     print("  runs (s): player %s; mpv %s" % tuple(
         " ".join("%.2f" % c for c in cpus[who]) for who in ("player", "mpv")))
     print("  frames dropped (decoder + video output): player at most %d, mpv at most %d" % (

@@ -28,6 +28,10 @@ std::unique_ptr<Engine> Engine::Create(QWidget* parent, QRect geometry,
 Engine::Engine(mpv_handle* mpv, VideoWindow* window, EngineValues& values, StateQueue& states)
     : mpv_(mpv), window_(window), values_(values), states_(states) {
     window->SetResizeHandler([this] { RenderFrame(); });
+    // Used only while a renderer that draws into pixels (mode 2) has a frame to show.
+    window->SetFrameSource([this](void* pixels, QSize size, std::size_t stride) {
+        return renderer_ && renderer_->RenderInto(pixels, size, stride);
+    });
     position_poll_.setInterval(kPositionPollMs);
     connect(&position_poll_, &QTimer::timeout, this, [this] { PollPosition(); });
     ObserveProperties();
@@ -154,11 +158,6 @@ bool Engine::EnsureRenderer() {
     }
     if (!renderer_)
         renderer_ = MakeSoftwareRenderer(mpv_, OnRenderUpdate, this, error);
-    if (window_) {
-        window_->SetFrameSource([this](void* pixels, QSize size, std::size_t stride) {
-            return renderer_ && renderer_->RenderInto(pixels, size, stride);
-        });
-    }
     const bool hardware = renderer_ && renderer_->mode() == kRenderModeOpenGl;
     const char* hwdec[] = {"set", "hwdec", hardware ? "auto-safe" : "no", nullptr};
     mpv_command_async(mpv_, 0, hwdec);
