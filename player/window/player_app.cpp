@@ -375,7 +375,6 @@ void PlayerApp::Shutdown() {
         disk_->Close();  // the last progress and history are written
     if (progress_)
         progress_->Close();
-    HideWindows();
     QCoreApplication::quit();
 }
 
