@@ -18,6 +18,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg mpv xvfb xauth imagemagick aria2 curl
   dbus-daemon
+  # the journey test: input events from outside, and its driver
+  xdotool python3
   # desktop integration and Chinese text
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin fonts-noto-cjk
 )

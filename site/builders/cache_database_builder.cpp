@@ -6,10 +6,12 @@ namespace tessal::site {
 namespace {
 
 // Ftype is INTEGER so that a type stored as the text '1' still equals 1 in the client's
-// queries.
+// queries. The index is the one the message manager's count and pages use; the client
+// makes it when missing, a shipped file has it already.
 constexpr const char* kSchema =
     "CREATE TABLE t_Message (FAccount TEXT, FContent TEXT, Furl TEXT, Ftype INTEGER, "
     "Ftime TEXT);"
+    "CREATE INDEX t_Message_account_type_time ON t_Message (FAccount, Ftype, Ftime);"
     "CREATE TABLE t_PlayProgress (FlessonName TEXT, Ftime TEXT);";
 
 }  // namespace

@@ -67,4 +67,13 @@ bool BuildCourseDatabase(const DemoData& data, const SiteUrls& urls,
     return built;
 }
 
+bool BuildEmptyCourseDatabase(const std::filesystem::path& file, std::string& error) {
+    DatabaseFile database(file);
+    const bool built = database.Execute(kSchema) && database.Commit();
+    if (!built) {
+        error = database.error();
+    }
+    return built;
+}
+
 }  // namespace tessal::site

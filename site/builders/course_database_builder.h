@@ -16,4 +16,8 @@ namespace tessal::site {
 bool BuildCourseDatabase(const DemoData& data, const SiteUrls& urls,
                          const std::filesystem::path& file, std::string& error);
 
+// Writes the catalogue's tables without rows into `file`: what an installation ships until
+// the site's update list brings the real catalogue. Fails as BuildCourseDatabase does.
+bool BuildEmptyCourseDatabase(const std::filesystem::path& file, std::string& error);
+
 }  // namespace tessal::site

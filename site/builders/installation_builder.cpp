@@ -5,29 +5,16 @@
 #include "site/builders/cache_database_builder.h"
 #include "site/builders/course_database_builder.h"
 #include "site/builders/media_builder.h"
+#include "site/builders/shipped_files.h"
 #include "site/model/site_addresses.h"
 
 namespace tessal::site {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr const char* kEmptyFolders[] = {"cache", "codecs", "data/lesson/img", "User", "New"};
-
 bool EndsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-bool CreateFolders(const fs::path& folder, std::string& error) {
-    for (const char* relative : kEmptyFolders) {
-        std::error_code failure;
-        fs::create_directories(folder / relative, failure);
-        if (failure) {
-            error = (folder / relative).string() + ": cannot be created: " + failure.message();
-            return false;
-        }
-    }
-    return true;
 }
 
 bool CopySiteIni(const fs::path& site_ini, const fs::path& folder, std::string& error) {
@@ -97,9 +84,9 @@ bool AssembleInstallation(const DemoData& data, const fs::path& site_ini, const 
         return false;
     }
     const SiteUrls urls(SiteSettings::Load(site_ini));
-    return CreateFolders(folder, error) && CopySiteIni(site_ini, folder, error) &&
-           BuildCourseDatabase(data, urls, folder / "codecs" / "Course.dll", error) &&
-           BuildCacheDatabase(folder / "cache" / "cache.dll", error) &&
+    return CreateShippedFolders(folder, error) && CopySiteIni(site_ini, folder, error) &&
+           BuildCourseDatabase(data, urls, folder / kCourseDatabaseFile, error) &&
+           BuildCacheDatabase(folder / kCacheDatabaseFile, error) &&
            CopyFirstCourse(data, media, folder, error);
 }
 
