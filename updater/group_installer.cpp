@@ -1,5 +1,6 @@
 #include "updater/group_installer.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -24,11 +25,19 @@ bool IsFolder(const std::string& path) {
     return std::filesystem::is_directory(std::filesystem::symlink_status(path, failure));
 }
 
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
 // The staged file takes the name the list gives it, replacing an older file of that name.
+// Without a staged file the one under that name stays: a run ended between this rename and
+// the move into place left it there, and its digest decides as for a fresh one.
 void RenameStaged(const ItemPaths& paths) {
-    if (paths.staged != paths.target) {
-        ::unlink(paths.target.c_str());  // like a file delete: never removes a folder
+    if (paths.staged == paths.target || !Exists(paths.staged)) {
+        return;
     }
+    ::unlink(paths.target.c_str());  // like a file delete: never removes a folder
     ::rename(paths.staged.c_str(), paths.target.c_str());
 }
 

@@ -148,6 +148,19 @@ TEST_F(InstallPhaseTest, AnOlderFileUnderTheTrueNameIsReplaced) {
     EXPECT_EQ(Md5Of("a.txt"), DemoMd5("TessalNotice.txt"));
 }
 
+// A run killed between the rename to the true name and the move into place: the next
+// run must not delete the only copy of the new file.
+TEST_F(InstallPhaseTest, AFileAKilledRunLeftUnderItsTrueNameIsInstalledByTheNextRun) {
+    installation().Write("a.txt", "old");
+    const ListItem item = Staged("a.new", "a.txt", "TessalNotice.txt");
+    fs::rename(Path("New/a.new"), Path("New/a.new.true"));
+    WriteLocalList(ListXml("2", {{"Progarm", {item}}}));
+    RunInstall();
+    EXPECT_EQ(Md5Of("a.txt"), DemoMd5("TessalNotice.txt"));
+    EXPECT_THAT(StagedNames(), IsEmpty());
+    EXPECT_EQ(Contents("New/Version.ini"), kVersionTwo);
+}
+
 unsigned Mode(const fs::path& file) {
     return static_cast<unsigned>(fs::status(file).permissions());
 }
