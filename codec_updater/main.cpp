@@ -41,7 +41,11 @@ tessal::codecs::CodecUpdateActions ConsoleActions(const fs::path& program_folder
             [](std::string_view message) { tessal::codecs::PrintConsoleLine(std::cout, message); },
         .wait = [](std::chrono::milliseconds wait) { tessal::SleepSystemWait(wait); },
         .end_player =
-            [program_folder] { tessal::TerminateProcessesNamed("TessalPlayer", program_folder); },
+            [program_folder] {
+                // Asked first, so that the player saves what the member watched.
+                tessal::TerminateProcessesNamed("TessalPlayer", program_folder,
+                                                tessal::kPlayerShutdownGrace);
+            },
         .download =
             [options](const std::string& url, const fs::path& local) {
                 return tessal::DownloadToFile(url, local, options);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string_view>
 
 #include "common/base/system_waits.h"
 #include "common/system/process_terminator.h"
@@ -22,9 +23,13 @@ constexpr HttpTimeouts kLogoutTimeouts{10000, 20000};
 constexpr const char* kProgramNames[] = {"TessalClient", "TessalClient.exe", "TessalPlayer",
                                          "TessalPlayer.exe"};
 
+// A player is asked to end first, so that it saves what the member watched; the client,
+// which started this updater from its own shutdown, is ended outright.
 void EndRunningPrograms(const std::filesystem::path& program_folder) {
-    for (const char* name : kProgramNames) {
-        TerminateProcessesNamed(name, program_folder);
+    for (const std::string_view name : kProgramNames) {
+        const bool player = name.starts_with("TessalPlayer");
+        TerminateProcessesNamed(name, program_folder,
+                                player ? kPlayerShutdownGrace : std::chrono::milliseconds{});
     }
 }
 

@@ -32,8 +32,8 @@ int OpenPidfd(pid_t pid) {
     return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
 }
 
-bool KillThroughPidfd(int pidfd) {
-    return syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0) == 0;
+bool SignalThroughPidfd(int pidfd, int signal) {
+    return syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0) == 0;
 }
 
 std::filesystem::path ProcFolder(pid_t pid) {
@@ -128,11 +128,11 @@ public:
 
     bool usable() const { return usable_; }
 
-    bool Kill() const {
+    bool Signal(int signal) const {
         if (pidfd_ >= 0) {
-            return KillThroughPidfd(pidfd_);
+            return SignalThroughPidfd(pidfd_, signal);
         }
-        return kill(pid_, SIGKILL) == 0;
+        return kill(pid_, signal) == 0;
     }
 
     bool WaitForEnd(Clock::time_point deadline) const {
@@ -182,31 +182,64 @@ private:
     bool usable_ = false;
 };
 
+// The running copies, each pinned: should a process have ended and its PID gone to
+// another program between the scan and the pin, that program is not taken.
+std::vector<TargetProcess> FindTargets(std::string_view executable_name,
+                                       const std::filesystem::path& folder) {
+    std::vector<TargetProcess> targets;
+    for (const pid_t pid : RunningProcesses()) {
+        if (!Matches(pid, executable_name, folder)) {
+            continue;
+        }
+        TargetProcess target(pid);
+        if (target.usable() && Matches(pid, executable_name, folder)) {
+            targets.push_back(std::move(target));
+        }
+    }
+    return targets;
+}
+
+// Asks each to end (SIGTERM) and keeps those still running after `grace`.
+std::vector<TargetProcess> AskToEnd(std::vector<TargetProcess> targets,
+                                    std::chrono::milliseconds grace) {
+    for (const TargetProcess& target : targets) {
+        target.Signal(SIGTERM);
+    }
+    const auto deadline = Clock::now() + grace;
+    std::vector<TargetProcess> running;
+    for (TargetProcess& target : targets) {
+        if (!target.WaitForEnd(deadline)) {
+            running.push_back(std::move(target));
+        }
+    }
+    return running;
+}
+
 }  // namespace
 
 int TerminateProcessesNamed(std::string_view executable_name,
-                            const std::filesystem::path& program_folder) {
+                            const std::filesystem::path& program_folder,
+                            std::chrono::milliseconds grace) {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::canonical(program_folder, error);
     if (error || executable_name.empty()) {
         return 0;
     }
-    std::vector<TargetProcess> killed;
-    for (const pid_t pid : RunningProcesses()) {
-        if (!Matches(pid, executable_name, folder)) {
-            continue;
-        }
-        // Checked again once pinned: should the process have ended and its PID gone to
-        // another program in between, that program is not the one signalled.
-        TargetProcess target(pid);
-        if (target.usable() && Matches(pid, executable_name, folder) && target.Kill()) {
-            killed.push_back(std::move(target));
+    std::vector<TargetProcess> targets = FindTargets(executable_name, folder);
+    const auto found = static_cast<int>(targets.size());
+    if (grace.count() > 0) {
+        targets = AskToEnd(std::move(targets), grace);
+    }
+    int ended = found - static_cast<int>(targets.size());
+    std::vector<const TargetProcess*> killed;
+    for (const TargetProcess& target : targets) {
+        if (target.Signal(SIGKILL)) {
+            killed.push_back(&target);
         }
     }
     const auto deadline = Clock::now() + kEndTimeout;
-    int ended = 0;
-    for (const TargetProcess& target : killed) {
-        ended += target.WaitForEnd(deadline) ? 1 : 0;
+    for (const TargetProcess* target : killed) {
+        ended += target->WaitForEnd(deadline) ? 1 : 0;
     }
     return ended;
 }

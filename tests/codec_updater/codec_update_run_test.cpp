@@ -101,6 +101,7 @@ TEST_F(CodecUpdaterTest, UnreachableCodecHostFailsEveryDownloadAndStillEnds) {
 
 TEST_F(CodecUpdaterTest, MissingApdllFolderFailsOnlyTheSecondEngineCopy) {
     fs::create_directories(Installed("codecs/lavfilters"));
+    fs::remove_all(Installed("Apdll"));  // an installation that lost it
 
     const test::ProcessResult result = RunUpdater();
 

@@ -21,7 +21,7 @@ TEST_F(CodecUpdaterTest, EndsOnlyThisInstallationsPlayer) {
     const test::ProcessResult result = RunUpdater();
 
     EXPECT_EQ(result.exit_status, 0) << result.errors;
-    EXPECT_TRUE(player.Killed());
+    EXPECT_TRUE(player.EndedBy(SIGTERM));  // asked first, so that it saves its lesson
     EXPECT_TRUE(longer_name.Running());
     EXPECT_TRUE(other_player.Running());
 }

@@ -29,8 +29,10 @@ inline std::filesystem::path CopyOfSleep(const std::filesystem::path& folder,
 
 class SleepingProgram {
 public:
-    // Returns once the child runs `program` (under `uid` when it is not ours).
-    explicit SleepingProgram(const std::filesystem::path& program, uid_t uid = getuid()) {
+    // Returns once the child runs `program` (under `uid` when it is not ours); one that
+    // `ignores_term` stands for a program that does not end when asked.
+    explicit SleepingProgram(const std::filesystem::path& program, uid_t uid = getuid(),
+                             bool ignores_term = false) {
         int exec_done[2];
         if (pipe2(exec_done, O_CLOEXEC) != 0)
             return;
@@ -38,6 +40,8 @@ public:
         if (pid_ == 0) {
             if (uid != getuid() && (setgid(uid) != 0 || setuid(uid) != 0))
                 _exit(126);
+            if (ignores_term)
+                signal(SIGTERM, SIG_IGN);  // kept across the exec
             const std::string name = program.filename().string();
             execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
             _exit(127);
@@ -61,7 +65,10 @@ public:
     bool started() const { return pid_ > 0; }
     bool Running() { return pid_ > 0 && !Reap(); }
     // True when it has already ended through SIGKILL.
-    bool Killed() { return Reap() && WIFSIGNALED(status_) && WTERMSIG(status_) == SIGKILL; }
+    bool Killed() { return EndedBy(SIGKILL); }
+    bool EndedBy(int signal) {
+        return Reap() && WIFSIGNALED(status_) && WTERMSIG(status_) == signal;
+    }
 
 private:
     bool Reap() {

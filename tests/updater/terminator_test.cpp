@@ -1,6 +1,8 @@
-// The install phase ends the client and player of its own folder, and nothing else.
+// The install phase ends the client and player of its own folder, and nothing else; the
+// player is asked to end before it would be killed.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "tests/support/sleeping_program.h"
 #include "tests/support/temp_folder.h"
@@ -23,7 +25,7 @@ TEST_F(TerminatorTest, EndsOnlyThePlayerAndClientOfItsFolder) {
         tessal::test::CopyOfSleep(other_installation.path(), "TessalPlayer"));
     ASSERT_TRUE(player.Running());
     RunInstall("end##u##");
-    EXPECT_TRUE(player.Killed());
+    EXPECT_TRUE(player.EndedBy(SIGTERM));  // asked first, so that it saves its lesson
     EXPECT_TRUE(client.Killed());
     EXPECT_TRUE(similar.Running());
     EXPECT_TRUE(foreign.Running());

@@ -70,6 +70,28 @@ TEST_F(ProcessTerminatorTest, ProgramFolderMayBeGivenThroughALink) {
     EXPECT_TRUE(player.Killed());
 }
 
+// With a grace, a program that ends when asked ends by SIGTERM (running its own
+// shutdown); one that does not is killed once the grace is over.
+TEST_F(ProcessTerminatorTest, AGraceAsksFirstAndKillsWhatStillRuns) {
+    using namespace std::chrono_literals;
+    struct Case {
+        bool ignores_term;
+        int ended_by;
+        std::chrono::milliseconds at_least;
+    };
+    for (const Case& c : {Case{false, SIGTERM, 0ms}, Case{true, SIGKILL, 400ms}}) {
+        SCOPED_TRACE(c.ignores_term ? "ignores SIGTERM" : "ends on SIGTERM");
+        test::SleepingProgram player(Install(program_folder(), "TessalPlayer"), getuid(),
+                                     c.ignores_term);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(TerminateProcessesNamed("TessalPlayer", program_folder(), 400ms), 1);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_TRUE(player.EndedBy(c.ended_by));
+        EXPECT_GE(took, c.at_least);
+        EXPECT_LT(took, c.at_least + 900ms);
+    }
+}
+
 TEST_F(ProcessTerminatorTest, SparesTheCallingProcess) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
     // A forked copy runs the same executable and is fair game; the caller is not.

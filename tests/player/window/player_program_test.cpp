@@ -1,6 +1,7 @@
 // The installed program as the member runs it: a second start hands its lesson to the
 // running player and ends, and a player killed while a lesson plays resumes it, after a
-// restart, within seconds of where it was killed.
+// restart, within seconds of where it was killed; a player the updaters end (at the
+// client's close, before a codec update) first saves what the member watched.
 
 #include <signal.h>
 
@@ -10,6 +11,7 @@
 #include <fstream>
 
 #include "common/settings/ini_file.h"
+#include "common/system/process_terminator.h"
 #include "player/core/hand_off.h"
 #include "tests/player/window/player_fixture.h"
 
@@ -112,6 +114,21 @@ TEST_F(PlayerProgramTest, APlayerKilledWhilePlayingResumesWithinSecondsOfTheKill
     ASSERT_TRUE(End(again, SIGTERM));
     // Resumed: it closed past where it was stored, not a second or so into the lesson.
     EXPECT_GE(StoredPosition("lesson_long.tessal").value_or(0), stored);
+}
+
+TEST_F(PlayerProgramTest, APlayerTheUpdatersEndSavesItsLessonAndViewingRecord) {
+    const auto lesson = AddClip("lesson_long.tessal", "TessalDownload/长课/lesson_long.tessal");
+    QProcess& player = Launch(lesson.string());
+    ASSERT_TRUE(WaitUntil([&] { return StoredPosition("lesson_long.tessal").has_value(); }, 30s));
+    QTest::qWait(2000);
+    const int periodic = *StoredPosition("lesson_long.tessal");
+
+    EXPECT_EQ(TerminateProcessesNamed("TessalPlayer", Folder(), kPlayerShutdownGrace), 1);
+    ASSERT_TRUE(player.waitForFinished(5000));
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_GE(StoredPosition("lesson_long.tessal").value_or(0), periodic + 1500);
+    EXPECT_EQ(HistoryCount(), 1U);
+    EXPECT_TRUE(fs::exists(Folder() / "PlayerList.ini"));
 }
 
 }  // namespace
