@@ -1,6 +1,7 @@
 """The journey's screen: an Xvfb of its own, its windows, input events and screenshots."""
 
 import os
+import random
 import re
 import subprocess
 import time
@@ -24,16 +25,32 @@ class Screen:
         self.home = os.path.join(work, "home")
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
         os.makedirs(self.home, exist_ok=True)
+        # A display number of its own, far above those that servers picking the first free
+        # one take: two X servers starting at once can each take the other's lock for a
+        # stale one and share a number. One in use makes Xvfb end at once.
+        for number in random.sample(range(200, 900), 10):
+            self.process = self._start(number, size)
+            if self.process:
+                self.display = f":{number}"
+                return
+        raise RuntimeError("Xvfb did not start on any of ten display numbers")
+
+    @staticmethod
+    def _start(number, size):
+        """Xvfb on that display once it serves it alone; None when it cannot."""
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
+        process = subprocess.Popen(
+            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", size,
+             "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
-        with os.fdopen(read_end) as display:
-            number = display.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
+        with os.fdopen(read_end) as ready:
+            started = ready.readline().strip() == str(number)
+        if not started:
+            process.kill()
+            process.wait()
+            return None
+        return process
 
     def environment(self):
         """The environment of a program on this screen, with a home of its own."""
