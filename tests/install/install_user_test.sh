@@ -4,10 +4,12 @@
 # own (with only the empty catalogue's box) and TessalPlayer starts without a box, and
 # both end cleanly with the TessalUpdata the client starts; the menu entries pass
 # desktop-file-validate and ".tessal" opens with the player's entry, also after the
-# client registered the type itself; a reinstall keeps the member's data; the uninstall
-# leaves only the downloads it kept. Then the archive cpack makes installs the same files
-# with the default XDG folders, and its installed script removes it again, downloads
-# too when the member answers "n" on a terminal.
+# client registered the type itself; a reinstall keeps the member's data, also from a
+# folder the member ran the programs in, and after a killed install; the member's own
+# default for the type comes back at the uninstall, which leaves only the downloads it
+# kept. Then the archive cpack makes installs the same files with the default XDG folders
+# (relative ones are no folders), and its installed script removes it again, keeping the
+# downloads at end of input and removing them when the member answers "n" on a terminal.
 #   install_user_test.sh BUILD_FOLDER SOURCE_FOLDER
 set -euo pipefail
 
@@ -74,7 +76,8 @@ enter_home() {
   export HOME=$work/$1
   mkdir -p "$HOME" "$work/runtime-$1" "$work/cache-$1"
   chmod 0700 "$work/runtime-$1"
-  export XDG_RUNTIME_DIR=$work/runtime-$1 XDG_CACHE_HOME=$work/cache-$1
+  mkdir -p "$work/tmp-$1"
+  export XDG_RUNTIME_DIR=$work/runtime-$1 XDG_CACHE_HOME=$work/cache-$1 TMPDIR=$work/tmp-$1
   unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP DESKTOP_SESSION \
     KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID DBUS_SESSION_BUS_ADDRESS
 }
@@ -186,8 +189,34 @@ enter_home home
 export XDG_DATA_HOME=$HOME/data XDG_CONFIG_HOME=$HOME/config
 target=$XDG_DATA_HOME/tessal
 
+# The member's own default for the type, in a list kept elsewhere (a symbolic link) and
+# private; an older registration of ours is among the added associations.
+mkdir -p "$XDG_CONFIG_HOME" "$work/dotfiles"
+printf '[Default Applications]\napplication/x-tessal=vlc.desktop\n[Added Associations]\n%s\n' \
+  "application/x-tessal=TessalClient.tessal.1.0.desktop;vlc.desktop;" >"$work/dotfiles/mimeapps.list"
+chmod 0600 "$work/dotfiles/mimeapps.list"
+ln -s "$work/dotfiles/mimeapps.list" "$XDG_CONFIG_HOME/mimeapps.list"
+check_member_list() {
+  [[ -L $XDG_CONFIG_HOME/mimeapps.list ]] || fail "mimeapps.list is no longer a symbolic link"
+  [[ $(stat -c %a "$work/dotfiles/mimeapps.list") == 600 ]] || fail "mimeapps.list lost its mode"
+}
+
+step "an install killed midway leaves nothing the next one does not clear"
+true &
+dead=$!
+wait "$dead"
+mkdir "$TMPDIR/tessal-install-user.Ab12Cd"
+echo "$dead" >"$TMPDIR/tessal-install-user.Ab12Cd/run"
+setsid "$installer" "$build" </dev/null >/dev/null 2>&1 &
+killed=$!
+sleep "$((RANDOM % 25 + 5))e-1"
+kill -KILL -- -"$killed" 2>/dev/null || true
+wait "$killed" || true
+
 step "install from the build"
 "$installer" "$build" </dev/null
+[[ -z $(ls -A "$TMPDIR") ]] || fail "staging folders are left in TMPDIR: $(ls -A "$TMPDIR")"
+check_member_list
 cmake --install "$build" --prefix "$work/plain" >/dev/null
 diff <(listing "$work/plain") <(listing "$target") || fail "the install differs from cmake --install"
 check_desktop_integration "$XDG_DATA_HOME" "$target"
@@ -195,6 +224,9 @@ cp "$XDG_DATA_HOME/applications/TessalClient.tessal.1.0.desktop" \
   "$XDG_DATA_HOME/mime/packages/TessalClient.tessal.1.0.xml" "$work/"
 
 run_programs "$target" build
+# The client's own registration writes a plain mimeapps.list in place of the link (its
+# INI writer replaces files by a rename); the link is made again for the uninstall.
+ln -sfn "$work/dotfiles/mimeapps.list" "$XDG_CONFIG_HOME/mimeapps.list"
 
 step "the client's own registration of the type matches the installed one"
 cmp "$work/TessalClient.tessal.1.0.desktop" "$XDG_DATA_HOME/applications/TessalClient.tessal.1.0.desktop"
@@ -203,6 +235,7 @@ check_desktop_integration "$XDG_DATA_HOME" "$target"
 
 step "a reinstall keeps the member's data and restores the programs' files"
 printf '[Login]\r\nAcc=demo\r\n' >"$target/UserInfo.ini"
+touch "$target/TessalPlayer.Ab12Cd" "$XDG_DATA_HOME/applications/TessalClient.desktop.Xy34Zw"
 echo "member's messages" >"$target/cache/cache.dll"
 echo "the site's catalogue" >"$target/codecs/Course.dll"
 mkdir -p "$target/TessalDownload/财会金融/会计基础入门"
@@ -214,15 +247,48 @@ chmod 0644 "$target/TessalPlayer"
 [[ $(cat "$target/codecs/Course.dll") == "the site's catalogue" ]] || fail "the catalogue was replaced"
 grep -q "Acc=demo" "$target/UserInfo.ini" || fail "UserInfo.ini was lost"
 [[ -f $target/Layout/layout.xml && -x $target/TessalPlayer ]] || fail "the programs' files were not restored"
+[[ ! -e $target/TessalPlayer.Ab12Cd && ! -e $XDG_DATA_HOME/applications/TessalClient.desktop.Xy34Zw ]] ||
+  fail "the temporaries of a killed run are left"
+
+step "a reinstall from a folder the member ran the programs in copies only what is shipped"
+cp -a "$work/plain" "$work/ran"
+member_own=(UserInfo.ini LoadList.ini UserSet.ini PlayerList.ini codecs/Handle.dll
+  cache/logs/2026-12-08.log cache/History/1.ini New/TessalClient TessalDownload/a/b.tessal
+  User/demo.ini TessalNotice.txt)
+for file in "${member_own[@]}"; do
+  mkdir -p "$(dirname "$work/ran/$file")"
+  echo "another member's" >"$work/ran/$file"
+done
+echo "another member's" >"$work/ran/cache/cache.dll"
+echo "the member's list" >"$target/LoadList.ini"
+"$installer" "$work/ran" </dev/null
+grep -q "Acc=demo" "$target/UserInfo.ini" || fail "UserInfo.ini was replaced"
+[[ $(cat "$target/LoadList.ini") == "the member's list" ]] || fail "LoadList.ini was replaced"
+[[ $(cat "$target/cache/cache.dll") == "member's messages" ]] || fail "the cache database was replaced"
+copied=$(grep -rlx "another member's" "$target" || true)
+[[ -z $copied ]] || fail "the source folder's member files were installed: $copied"
+rm "$target/LoadList.ini"
+
+step "the install is refused while a program of it runs, also by another path to it"
+ln -s "$HOME" "$work/home-link"
+cp "$(command -v sleep)" "$target/probe"
+"$target/probe" 60 &
+started+=($!)
+if XDG_DATA_HOME="$work/home-link/data/" "$installer" "$work/plain" </dev/null 2>"$work/refused.err"; then
+  fail "the install went on while a program of it ran"
+fi
+grep -q "probe (process $!)" "$work/refused.err" || fail "the refusal said: $(cat "$work/refused.err")"
+kill -KILL $!
+wait $! 2>/dev/null || true
 
 step "uninstall without a terminal keeps the downloads and says where"
 "$installer" --uninstall </dev/null >"$work/uninstall.out"
 cat "$work/uninstall.out"
 grep -qF "$target/TessalDownload" "$work/uninstall.out" || fail "the uninstall did not say where the downloads are"
-# The machine identifier stands for the machine, as the disk serial it replaces, and stays.
 cat >"$work/kept.txt" <<EOF
+config
+config/mimeapps.list
 data
-data/TessalMachine.ini
 data/tessal
 data/tessal/TessalDownload
 data/tessal/TessalDownload/财会金融
@@ -231,7 +297,12 @@ data/tessal/TessalDownload/财会金融/会计基础入门/借贷记账法.tessa
 EOF
 left=$(leftovers "$work/kept.txt")
 [[ -z $left ]] || fail "the uninstall left: $left"
-[[ -z $(xdg-mime query default application/x-tessal) ]] || fail "the type still has a default"
+[[ $(cat "$work/dotfiles/mimeapps.list") == "[Default Applications]
+application/x-tessal=vlc.desktop
+[Added Associations]
+application/x-tessal=vlc.desktop;" ]] ||
+  fail "the member's default is not back as it was: $(cat "$work/dotfiles/mimeapps.list")"
+check_member_list
 
 # --- from the release archive ----------------------------------------------------------
 
@@ -245,18 +316,30 @@ tar -xzf "${archives[0]}" -C "$work/unpacked"
 step "the unpacked archive installs with the default XDG folders"
 enter_home home-archive
 unpacked=("$work"/unpacked/TessalDesktop-*)
-"${unpacked[0]}/install-user.sh" </dev/null
+mkdir "$work/current"
+(cd "$work/current" && XDG_DATA_HOME=data XDG_CONFIG_HOME=config "${unpacked[0]}/install-user.sh" </dev/null)
+[[ -z $(ls -A "$work/current") ]] || fail "relative XDG folders were used: $(ls -A "$work/current")"
 target=$HOME/.local/share/tessal
 diff <(listing "$work/plain") <(listing "$target") || fail "the archive installs other files"
 check_desktop_integration "$HOME/.local/share" "$target"
 run_programs "$target" archive
 
-step "the installed script removes it all, downloads too when the member says so"
+step "end of input at the question keeps the downloads and finishes the uninstall"
 mkdir -p "$target/TessalDownload/编程开发/Python"
 echo lesson >"$target/TessalDownload/编程开发/Python/变量与类型.tessal"
+script -qec "'$target/install-user.sh' --uninstall" /dev/null </dev/null >"$work/eof.out" ||
+  fail "the uninstall failed at end of input: $(cat "$work/eof.out")"
+grep -q "Tessal Desktop is removed" "$work/eof.out" || fail "the uninstall said: $(cat "$work/eof.out")"
+[[ -f $target/TessalDownload/编程开发/Python/变量与类型.tessal && ! -e $target/TessalClient ]] ||
+  fail "the uninstall at end of input did not keep the downloads alone"
+
+step "the installed script removes it all, downloads too when the member says so"
+"${unpacked[0]}/install-user.sh" </dev/null >/dev/null
 printf 'n\n' | script -qec "'$target/install-user.sh' --uninstall" /dev/null >"$work/asked.out"
 grep -q "Keep them? \[Y/n\]" "$work/asked.out" || fail "the uninstall did not ask: $(cat "$work/asked.out")"
-printf '%s\n' .local .local/share .local/share/TessalMachine.ini >"$work/kept.txt"
+# The folders the first install made hold the kept downloads at the second, which so
+# finds them there.
+printf '%s\n' .local .local/share >"$work/kept.txt"
 left=$(leftovers "$work/kept.txt")
 [[ -z $left ]] || fail "the uninstall left: $left"
 echo "PASSED"
