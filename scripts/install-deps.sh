@@ -20,6 +20,8 @@ packages=(
   dbus-daemon
   # the journey test: input events from outside, and its driver
   xdotool python3
+  # fuzzing of the parsers (scripts/fuzz.sh): clang and its libFuzzer runtime
+  clang libclang-rt-14-dev
   # desktop integration and Chinese text
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin fonts-noto-cjk
 )

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
+#include <map>
+#include <optional>
 
 #include "common/settings/ini_file.h"
 
@@ -25,27 +26,36 @@ long long SavedCount(const std::string& text) {
     return std::max(0LL, std::strtoll(text.c_str(), nullptr, 10));
 }
 
+// The number of a key "1", "2", ... as the list writes them; nothing for any other key
+// ("Count", "01", "+1"), which the list has never read as an entry.
+std::optional<long long> KeyNumber(const std::string& key) {
+    if (key.empty() || key.size() >= 10 || key.front() == '0' ||
+        key.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(key);
+}
+
 }  // namespace
 
 std::vector<std::string> ReadSavedIds(const std::filesystem::path& file, const char* section) {
     const IniDocument document = LoadProfile(file);
-    // One pass over the section: a long list reads in linear time.
-    std::unordered_map<std::string, std::string> values;
-    long long last_key = 0;  // keys past it hold nothing, whatever Count says
+    // One pass over the section, then one over its numbered keys: a key named 999999999
+    // under a count as large costs no more than any other.
+    std::map<long long, std::string> numbered;  // the first key of a number wins
+    std::optional<std::string> count_text;
     for (auto& [key, value] : document.Entries(section)) {
-        if (!key.empty() && key.size() < 10 &&
-            key.find_first_not_of("0123456789") == std::string::npos)
-            last_key = std::max(last_key, std::stoll(key));
-        values.emplace(AsciiLower(key), std::move(value));
+        if (const auto number = KeyNumber(key))
+            numbered.emplace(*number, std::move(value));
+        else if (!count_text && AsciiLower(key) == "count")
+            count_text = std::move(value);
     }
-    const auto count_text = values.find("count");
-    const long long count =
-        std::min(count_text == values.end() ? 0 : SavedCount(count_text->second), last_key);
+    const long long count = count_text ? SavedCount(*count_text) : 0;
     std::vector<std::string> ids;
-    for (long long n = 1; n <= count; ++n) {
-        const auto value = values.find(std::to_string(n));
-        if (value != values.end() && !value->second.empty())
-            ids.push_back(value->second.substr(0, kValueLimit));
+    for (const auto& [number, value] : numbered) {
+        if (number > count)
+            break;
+        if (!value.empty())
+            ids.push_back(value.substr(0, kValueLimit));
     }
     return ids;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "client/shell/client_update_item.h"
 #include "common/base/atomic_write.h"
 #include "common/files/md5.h"
 #include "common/net/file_download.h"
@@ -19,49 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// How the log lines name the staging folder.
-constexpr std::string_view kStagingPrefix = "./New/";
-// The parse-failure line has always been cut to this buffer, its terminating zero included.
-constexpr std::size_t kParseFailureLineBuffer = 260;
 // Bounds one client file; a server that sends without end must not fill the disk.
 constexpr long long kMaxFileBytes = 512LL * 1024 * 1024;
-
-struct ListItem {
-    std::string name;
-    std::string url;
-    std::string local;
-    std::string md5;
-
-    bool Complete() const {
-        return !name.empty() && !url.empty() && !local.empty() && !md5.empty();
-    }
-    std::string StagedText() const { return std::string(kStagingPrefix) + name; }
-};
-
-ListItem ReadItem(const tinyxml2::XMLElement& element) {
-    return {updater::Attribute(element, "name"), updater::Attribute(element, "url"),
-            updater::Attribute(element, "local"), updater::Attribute(element, "md5")};
-}
-
-// Cut where the log's buffer always cut it, but never through a character: half of one
-// would leave the line invalid text.
-std::string ParseFailureLine(const ListItem& item) {
-    std::string line = "xml解析失败name:" + item.name + " url:" + item.url +
-                       " local:" + item.local + " md5:" + item.md5;
-    if (line.size() >= kParseFailureLineBuffer) {
-        std::size_t cut = kParseFailureLineBuffer - 1;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        line.resize(cut);
-    }
-    return line;
-}
-
-// A name is where the download lands inside "./New/": one file there, nothing else.
-bool IsPlainFileName(std::string_view name) {
-    return name.find('/') == std::string_view::npos && name != "." && name != "..";
-}
 
 class SelfUpdateRun {
 public:
@@ -75,15 +35,15 @@ private:
     fs::path InFolder(std::string_view relative) const {
         return context_.program_folder / relative;
     }
-    fs::path Staged(const ListItem& item) const {
+    fs::path Staged(const ClientUpdateItem& item) const {
         return context_.program_folder / "New" / item.name;
     }
     void FetchList() const;
     void UpdateFromList() const;
-    void UpdateItem(const ListItem& item) const;
-    bool Confined(const ListItem& item) const;
-    bool Download(const ListItem& item) const;
-    void Replace(const ListItem& item) const;
+    void UpdateItem(const ClientUpdateItem& item) const;
+    bool Confined(const ClientUpdateItem& item) const;
+    bool Download(const ClientUpdateItem& item) const;
+    void Replace(const ClientUpdateItem& item) const;
 
     const SelfUpdateContext& context_;
     DailyLog& log_;
@@ -125,11 +85,11 @@ void SelfUpdateRun::UpdateFromList() const {
     for (const auto* element = root->FirstChildElement(updater::kProgramGroup);
          element != nullptr && !Abandoned();
          element = element->NextSiblingElement(updater::kProgramGroup)) {
-        UpdateItem(ReadItem(*element));
+        UpdateItem(ReadClientUpdateItem(*element));
     }
 }
 
-void SelfUpdateRun::UpdateItem(const ListItem& item) const {
+void SelfUpdateRun::UpdateItem(const ClientUpdateItem& item) const {
     if (!item.Complete()) {
         log_.Write(ParseFailureLine(item));
         return;
@@ -148,7 +108,7 @@ void SelfUpdateRun::UpdateItem(const ListItem& item) const {
 
 // The name lands in "./New/" as one file; any other name is refused like one that
 // leaves the folder.
-bool SelfUpdateRun::Confined(const ListItem& item) const {
+bool SelfUpdateRun::Confined(const ClientUpdateItem& item) const {
     if (!paths_.AllowsOrLogs(item.local, item.local, log_))
         return false;
     if (!IsPlainFileName(item.name))
@@ -157,7 +117,7 @@ bool SelfUpdateRun::Confined(const ListItem& item) const {
 }
 
 // "./New/" must exist: it is TessalUpdata's, and this check does not make it.
-bool SelfUpdateRun::Download(const ListItem& item) const {
+bool SelfUpdateRun::Download(const ClientUpdateItem& item) const {
     DownloadOptions options;
     options.max_bytes = kMaxFileBytes;
     options.abandon = context_.abandon;
@@ -173,7 +133,7 @@ bool SelfUpdateRun::Download(const ListItem& item) const {
 // One rename puts the new file in place, so the installation never lacks it; a failed
 // rename leaves the installed file as it was. A download that is not what the list
 // names (a proxy's page, a wrong file) never replaces an installed program.
-void SelfUpdateRun::Replace(const ListItem& item) const {
+void SelfUpdateRun::Replace(const ClientUpdateItem& item) const {
     const fs::path staged = Staged(item);
     const fs::path installed = InFolder(item.local);
     if (!updater::SameDigest(FileMd5(staged), item.md5)) {

@@ -59,19 +59,14 @@ std::string ProfileFetch::KeepAndReadBack(const std::string& reply) const {
 // "img" as a string; anything else there, or no object at all, is no picture. Parsing
 // failures are logged here, so an empty result alone means "no picture".
 std::string ProfileFetch::PictureUrl(const std::string& json_text) const {
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    if (!reader->parse(json_text.data(), json_text.data() + json_text.size(), &root, &errors)) {
+    const auto url = HeadPictureUrl(json_text);
+    if (!url) {
         Log("UpdateHeadPic parse is false");
         return {};
     }
-    const Json::Value img = root.isObject() ? root.get("img", Json::Value()) : Json::Value();
-    const std::string url = img.isString() ? img.asString() : std::string();
-    if (url.empty())
+    if (url->empty())
         Log("UpdateHeadPic img is null");
-    return url;
+    return *url;
 }
 
 void ProfileFetch::DownloadPicture(const std::string& url) const {
@@ -106,6 +101,17 @@ void ProfileFetch::Run() {
 }
 
 }  // namespace
+
+std::optional<std::string> HeadPictureUrl(std::string_view json_text) {
+    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    if (!reader->parse(json_text.data(), json_text.data() + json_text.size(), &root, &errors))
+        return std::nullopt;
+    const Json::Value img = root.isObject() ? root.get("img", Json::Value()) : Json::Value();
+    return img.isString() ? img.asString() : std::string();
+}
 
 // The account is one folder below "User", whatever it holds: a "/" would reach into
 // other folders and "." or ".." would leave it.

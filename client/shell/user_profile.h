@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,12 @@ struct UserProfileFetch {
     // the fetch ends without a log line.
     const std::atomic<bool>* abandon = nullptr;
 };
+
+// The head picture the user information names: "img" when it is a string (empty when
+// there is none or it is anything else); nothing when the text is no JSON at all. Text
+// nested deeper than the JSON reader's limit throws its exception (a std::exception),
+// which the fetch logs as a failure of its own.
+std::optional<std::string> HeadPictureUrl(std::string_view json_text);
 
 // Asks for the member's user information, keeps it and downloads the picture it names.
 // A download that fails or is cut leaves the previous "headpic2.png" as it was.

@@ -17,4 +17,11 @@ bool LookupPublicIp(std::string_view home_url, std::string& ip, std::string& pla
                     std::string_view code_page = kDefaultSiteCodePage,
                     const HttpTimeouts& timeouts = {});
 
+// The address of the frame the home page embeds; empty when it has none.
+std::string AddressFrameUrl(std::string_view home_page);
+
+// Reads the IP and the place from the address page into `ip` and `place` (each empty
+// when its markers are missing); true only when both were found.
+bool ReadAddressPage(std::string_view address_page, std::string& ip, std::string& place);
+
 }  // namespace tessal

@@ -29,6 +29,9 @@ TEST(LoadListTest, SavedIdsAreReadAsTheCountSays) {
         {"[LoadPage]\nCount=2147483647999\n1=7\n2=8\n", {"7", "8"}},  // however large
         {"[LoadPage]\nCount=5\n1=7\n5=9\n", {"7", "9"}},
         {"[LoadPage]\ncount=-3\n1=7\n", {}},
+        // A far key under a count as large is read at once, not after a walk to it.
+        {"[LoadPage]\nCount=2147483647\n1=7\n999999999=9\n", {"7", "9"}},
+        {"[LoadPage]\nCount=3\n01=5\n+2=6\n3=7\n3=8\nCOUNT=1\n", {"7"}},
         {"", {}},
     };
     for (const auto& [text, ids] : cases) {
