@@ -127,6 +127,9 @@ public:
     TargetProcess& operator=(TargetProcess&&) = delete;
 
     bool usable() const { return usable_; }
+    pid_t pid() const { return pid_; }
+    // Addressed by a pidfd: signals can only ever reach this very process.
+    bool pinned() const { return pidfd_ >= 0; }
 
     bool Signal(int signal) const {
         if (pidfd_ >= 0) {
@@ -233,7 +236,10 @@ int TerminateProcessesNamed(std::string_view executable_name,
     int ended = found - static_cast<int>(targets.size());
     std::vector<const TargetProcess*> killed;
     for (const TargetProcess& target : targets) {
-        if (target.Signal(SIGKILL)) {
+        // Addressed by PID only, it is checked once more: after a grace it may have
+        // ended and its PID gone to another program.
+        const bool same = target.pinned() || Matches(target.pid(), executable_name, folder);
+        if (same && target.Signal(SIGKILL)) {
             killed.push_back(&target);
         }
     }
