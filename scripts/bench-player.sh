@@ -26,8 +26,7 @@
 #    showing fewer frames. Median of PLAYS, taking turns. Target: player at most 1.2
 #    times mpv.
 # Builds nothing; run after building everything (TessalPlayer, the video engine, the
-# installation data and tessal-demo-data, whose cache database the installation gets);
-# installs the build into a temporary folder. Takes about 4 x PLAYS minutes.
+# installation data); installs the build into a temporary folder. Takes about 4 x PLAYS minutes.
 #
 #   scripts/bench-player.sh [build folder]   (default: build; ROUNDS=10, PLAYS=3)
 set -euo pipefail
@@ -35,8 +34,7 @@ set -euo pipefail
 build=${1:-build}
 rounds=${ROUNDS:-10}
 plays=${PLAYS:-3}
-demo_data="$build/site/builders/tessal-demo-data"
-[[ -x $build/player/TessalPlayer && -x $demo_data ]] || {
+[[ -x $build/player/TessalPlayer ]] || {
   echo "bench-player: $build is not built" >&2
   exit 1
 }
@@ -56,10 +54,6 @@ cleanup() {
 trap cleanup EXIT
 
 cmake --install "$build" --prefix "$work/install" >/dev/null
-# cmake --install brings no cache/cache.dll, whose t_PlayProgress the player opens at
-# start; it gets the one the demo installation is made with.
-"$demo_data" install "$work/demo" --site-ini "$work/install/Site.ini" >/dev/null
-cp "$work/demo/cache/cache.dll" "$work/install/cache/"
 lesson="$work/lessons/lesson_720p.tessal"
 mkdir -p "$work/lessons"
 ffmpeg -v error -f lavfi -i testsrc2=size=1280x720:rate=25 -f lavfi -i sine=frequency=440 \
