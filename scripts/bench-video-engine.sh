@@ -50,7 +50,7 @@ ffmpeg -v error -f lavfi -i testsrc2=size=1280x720:rate=25 -f lavfi -i sine=freq
   -t 60 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -b:a 96k "$clip"
 cat "$clip" >/dev/null
 
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 [[ -s $work/display ]] || { echo "bench-video-engine: Xvfb did not start" >&2; exit 1; }

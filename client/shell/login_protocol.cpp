@@ -1,5 +1,6 @@
 #include "client/shell/login_protocol.h"
 
+#include <algorithm>
 #include <map>
 
 #include "common/base/text_helpers.h"
@@ -83,8 +84,16 @@ HttpPost LoginReportPost(const SiteSettings& site, std::string_view uid, std::st
                 "&ip=" + std::string(ip) + "&version=" + kClientVersion};
 }
 
+bool IsPlainToken(std::string_view value) {
+    const auto plain = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               c == '-' || c == '_' || c == '.';
+    };
+    return !value.empty() && std::all_of(value.begin(), value.end(), plain);
+}
+
 bool IsSessionSign(std::string_view reply) {
-    return !reply.empty() && reply != "0" && reply.starts_with("sign");
+    return reply.starts_with("sign") && IsPlainToken(reply);
 }
 
 HttpPost HeartbeatPost(const SiteSettings& site, std::string_view uid, std::string_view sign) {

@@ -56,7 +56,10 @@ LoginReply ParseLoginReply(std::string_view raw);
 // The login report's digest: lower-case hex MD5 of "t=loginu=" uid "v=" version.
 std::string LoginReportDigest(std::string_view uid);
 HttpPost LoginReportPost(const SiteSettings& site, std::string_view uid, std::string_view ip);
-// A report reply carries a session sign when it starts with "sign".
+// A uid or sign goes as it stands into form bodies, lesson links and TessalUpdata's
+// argument, so only letters, digits, "-", "_" and "." are taken from the site.
+bool IsPlainToken(std::string_view value);
+// A report reply carries a session sign when it starts with "sign" and is a plain token.
 bool IsSessionSign(std::string_view reply);
 HttpPost HeartbeatPost(const SiteSettings& site, std::string_view uid, std::string_view sign);
 

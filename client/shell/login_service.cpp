@@ -33,7 +33,8 @@ std::string LoginService::Login(const std::string& account, const std::string& p
     const LoginReply reply = ParseLoginReply(raw);
     if (reply.msg != kLoginSuccess)
         return reply.msg;
-    if (reply.uid.empty())
+    // A uid that would add fields to the reports or cut TessalUpdata's argument is none.
+    if (!IsPlainToken(reply.uid))
         return kUidMissing;
     // Once the client has begun to end, its logout is on its way with the session it had:
     // a session taken now would stay open on the site.

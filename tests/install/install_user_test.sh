@@ -112,7 +112,7 @@ leftovers() {
 
 start_x_server() {
   [[ -z $xvfb_pid ]] || return 0
-  Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 9 -noreset -screen 0 1280x800x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
   DISPLAY=":$(tr -d '\n' <"$work/display")"

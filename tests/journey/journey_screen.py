@@ -40,8 +40,10 @@ class Screen:
         """Xvfb on that display once it serves it alone; None when it cannot."""
         read_end, write_end = os.pipe()
         process = subprocess.Popen(
-            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", size,
-             "-nolisten", "tcp"],
+            # -noreset: a server resetting after its last client (a screenshot) left
+            # refuses a program that connects meanwhile.
+            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-noreset", "-screen", "0",
+             size, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as ready:

@@ -89,6 +89,26 @@ TEST_F(LoginServiceTest, RefusalsAndUnreachableSitesLeaveNoSession) {
     EXPECT_FALSE(std::filesystem::exists(folder_.path() / "User"));
 }
 
+// A uid that would add fields to the reports or cut TessalUpdata's argument is no uid;
+// nothing of that login is stored or reported.
+TEST_F(LoginServiceTest, AUidThatIsNoPlainTokenIsRefusedAsMissing) {
+    for (const char* uid : {"10001%26type%3DLoginOut", "10001%23u%2310003", "10001%20x"}) {
+        site::FaultRule hostile;
+        hostile.host = "MainSite";
+        hostile.path = "/pc_player/videoAPI/LOGIN.aspx";
+        hostile.body = std::string("stata=1&loginname=demo&truename=x&grade=g&email=e&uid=") + uid +
+                       "&hd=h&dqdate=20271231&msg=%E7%99%BB%E9%99%86%E6%88%90%E5%8A%9F&";
+        hostile.times = 1;
+        site_->faults().Add(hostile);
+        EXPECT_EQ(Service().Login("demo", "demo123", 1), kUidMissing) << uid;
+    }
+    EXPECT_FALSE(session_.LoggedIn());
+    EXPECT_EQ(UserId(), "");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "User"));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(ClientData().empty());
+}
+
 TEST_F(LoginServiceTest, ADuplicateLoginIsRefusedBeforeAnythingIsReported) {
     EXPECT_EQ(Service([](const std::string&) { return false; }).Login("demo", "demo123", 1),
               kAlreadyLoggedIn);
@@ -180,6 +200,21 @@ TEST(LoginReplyTest, OnlyRepliesWithStataAndDqdateCountAndEveryValueEndsAtAnAmpe
     EXPECT_EQ(full.truename, "张");
     EXPECT_EQ(full.hd, "h");
     EXPECT_EQ(full.dqdate, "d");
+}
+
+TEST(LoginReplyTest, OnlyPlainTokensAreTakenAsUidOrSign) {
+    const std::pair<const char*, bool> tokens[] = {
+        {"10001", true},    {"a-b_c.9", true}, {"", false},      {"1&type=x", false},
+        {"1#u#2", false},   {"1 2", false},    {"1%262", false}, {"1+2", false},
+        {"10001\n", false}, {"学员", false},   {"1=2", false},   {"1/2", false}};
+    for (const auto& [token, plain] : tokens)
+        EXPECT_EQ(IsPlainToken(token), plain) << token;
+    const std::pair<const char*, bool> signs[] = {{"sign0123abcd", true}, {"sign", true},
+                                                  {"0", false},           {"", false},
+                                                  {"Sign12", false},      {"sign12&uid=1", false},
+                                                  {"sign12#u#1", false},  {"sign12\r\n", false}};
+    for (const auto& [reply, sign] : signs)
+        EXPECT_EQ(IsSessionSign(reply), sign) << reply;
 }
 
 // Values are decoded only after the reply is split: an encoded "&" or "=" is part of its

@@ -25,8 +25,10 @@ public:
             return;
         ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
-                              screen, "-nolisten",  "tcp",      nullptr};
+        // -noreset: a server resetting after its last client left refuses a client that
+        // connects meanwhile, as the next program of a test does.
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(),  "-noreset", "-screen",
+                              "0",    screen,       "-nolisten", "tcp",      nullptr};
         if (::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             pid_ = -1;
         ::close(fds[1]);

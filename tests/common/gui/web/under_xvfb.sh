@@ -13,7 +13,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 200); do [[ -s $work/display ]] && break; sleep 0.05; done
 [[ -s $work/display ]] || { echo "under_xvfb: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
