@@ -25,6 +25,7 @@ namespace {
 // The cache tools take well under a second; a hung one must not hold up start-up.
 constexpr auto kToolTimeout = std::chrono::milliseconds(5000);
 constexpr auto kToolPollInterval = std::chrono::milliseconds(10);
+constexpr const char* kDefaultApplications = "Default Applications";
 
 std::string EscapeXml(std::string_view text) {
     std::string escaped;
@@ -128,6 +129,26 @@ bool WriteInFolder(const std::filesystem::path& file, std::string_view contents)
     return !error && WriteFileAtomically(file, contents);
 }
 
+// A member's mimeapps.list may be a link into a folder of their own settings: the default
+// goes where the link points, and only when it is not there yet, so that no start of the
+// client replaces the link or touches the file for nothing.
+bool SetDefaultApplication(const std::filesystem::path& list, const std::string& mime_type,
+                           const std::string& desktop_file) {
+    std::error_code error;
+    std::filesystem::path target = list;
+    if (std::filesystem::is_symlink(list, error)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(list, error);
+        if (!error)
+            target = resolved;
+    }
+    return UpdateProfile(target, [&](IniDocument& document) {
+        if (document.Value(kDefaultApplications, mime_type) == desktop_file)
+            return false;
+        document.Set(kDefaultApplications, mime_type, desktop_file);
+        return true;
+    });
+}
+
 // Waits for `pid` until the deadline; a program still running then is killed.
 void ReapWithin(pid_t pid, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -197,8 +218,7 @@ bool RegisterFileType(const FileTypeRegistration& registration) {
                                        MimePackageXml(registration, mime_type)) &&
                          WriteInFolder(data / "applications" / desktop_file,
                                        DesktopEntryText(registration, mime_type)) &&
-                         WriteProfileString(config / "mimeapps.list", "Default Applications",
-                                            mime_type, desktop_file);
+                         SetDefaultApplication(config / "mimeapps.list", mime_type, desktop_file);
     if (!written) {
         return false;
     }

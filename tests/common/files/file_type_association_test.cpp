@@ -140,6 +140,30 @@ TEST_F(FileTypeAssociationTest, KeepsTheUsersOtherAssociations) {
               "[Added Associations]\nimage/png=gimp.desktop;\n");
 }
 
+// A list kept elsewhere and linked in stays linked; a start that finds the default in
+// place leaves the file as it is.
+TEST_F(FileTypeAssociationTest, ALinkedListStaysALinkAndAnUnchangedDefaultIsNotRewritten) {
+    const fs::path own = home_.path() / "dotfiles/mimeapps.list";
+    fs::create_directories(own.parent_path());
+    fs::create_directories(config());
+    std::ofstream(own) << "[Default Applications]\ntext/plain=gedit.desktop\n";
+    fs::permissions(own, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(own, config() / "mimeapps.list");
+    ASSERT_TRUE(RegisterFileType(registration_));
+    EXPECT_TRUE(fs::is_symlink(config() / "mimeapps.list"));
+    EXPECT_EQ(FileContents(own),
+              "[Default Applications]\ntext/plain=gedit.desktop\n"
+              "application/x-tessal=TessalClient.tessal.1.0.desktop\n");
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    struct stat before {};
+    ASSERT_EQ(stat(own.c_str(), &before), 0);
+    ASSERT_TRUE(RegisterFileType(registration_));
+    struct stat after {};
+    ASSERT_EQ(stat(own.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
 TEST_F(FileTypeAssociationTest, EntryStartsPlayerInAFolderWithSpecialCharacters) {
     if (!OnPath("gio")) {
         GTEST_SKIP() << "gio is not installed";
