@@ -26,6 +26,11 @@ bool SessionReporter::Start(const std::string& uid) {
 }
 
 void SessionReporter::Stop() {
+    {
+        std::unique_lock lock(report_mutex_);
+        stopping_ = true;
+        report_done_.wait_for(lock, kReportGrace, [this] { return !reporting_; });
+    }
     thread_.Close();
 }
 
@@ -40,15 +45,37 @@ void SessionReporter::Run(std::string uid) {
     std::string ip;
     std::string place;
     LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(), timeouts);
-    const HttpPost report = LoginReportPost(site_, uid, ip);
-    const std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
-    if (!IsSessionSign(reply))
+    std::string sign;
+    if (!Report(uid, ip, sign) || sign.empty())
         return;
-    session_.SetSign(reply);
     while (thread_.WaitFor(SystemWait(kHeartbeatInterval))) {
-        const HttpPost heartbeat = HeartbeatPost(site_, uid, reply);
+        const HttpPost heartbeat = HeartbeatPost(site_, uid, sign);
         SendRequest(heartbeat.url, heartbeat.body, "", HttpMethod::kPost, timeouts);
     }
+}
+
+// The sign is in the session before Stop may go on, so the logout that follows has it.
+bool SessionReporter::Report(const std::string& uid, const std::string& ip, std::string& sign) {
+    {
+        const std::lock_guard lock(report_mutex_);
+        if (stopping_)
+            return false;
+        reporting_ = true;
+    }
+    HttpTimeouts timeouts = kReportTimeouts;
+    timeouts.abandon = &thread_.ending();
+    const HttpPost report = LoginReportPost(site_, uid, ip);
+    const std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
+    if (IsSessionSign(reply)) {
+        sign = reply;
+        session_.SetSign(reply);
+    }
+    {
+        const std::lock_guard lock(report_mutex_);
+        reporting_ = false;
+    }
+    report_done_.notify_all();
+    return true;
 }
 
 }  // namespace tessal::client

@@ -174,6 +174,35 @@ TEST_F(LoginServiceTest, ReadingTheRememberedLoginClosesOnlyTheInstallationsOwnF
     EXPECT_EQ(mode(target), 0644u);
 }
 
+// An end while the login report is on its way: a site that answers soon has its sign
+// kept for the logout, so no session stays open there; a hung one is given up after
+// the grace.
+TEST_F(LoginServiceTest, AnEndWaitsBrieflyForTheReportOnItsWay) {
+    for (const int delay_ms : {600, 8000}) {
+        site::FaultRule slow;
+        slow.host = "ClientData";
+        slow.path = kClientDataPath;
+        slow.delay_ms = delay_ms;
+        slow.times = 1;
+        site_->faults().Add(slow);
+        ASSERT_EQ(Service().Login("demo", "demo123", 1), kLoginSuccess);
+        ASSERT_TRUE(Eventually([&] { return !ClientData().empty(); }));
+        const auto started = std::chrono::steady_clock::now();
+        reporter_->Stop();
+        const auto waited = std::chrono::steady_clock::now() - started;
+        if (delay_ms < SessionReporter::kReportGrace.count()) {
+            ASSERT_FALSE(site_->state().Sessions().empty());
+            EXPECT_EQ(session_.Snapshot().sign, site_->state().Sessions().back().sign);
+        } else {
+            EXPECT_EQ(session_.Snapshot().sign, "");
+            EXPECT_LT(waited, SessionReporter::kReportGrace + 1s);
+        }
+        reporter_ = std::make_unique<SessionReporter>(settings_, session_);
+        session_.Fill({});
+        site_->requests().Clear();
+    }
+}
+
 // The client's end stops the reports for good: a login finishing later starts none.
 TEST_F(LoginServiceTest, AStoppedReporterNeverStartsAgain) {
     reporter_->Stop();
