@@ -65,7 +65,10 @@ bool SessionReporter::Report(const std::string& uid, const std::string& ip, std:
     HttpTimeouts timeouts = kReportTimeouts;
     timeouts.abandon = &thread_.ending();
     const HttpPost report = LoginReportPost(site_, uid, ip);
-    const std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
+    std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
+    // A site script may end its reply with a line break, which is no part of the sign.
+    while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
+        reply.pop_back();
     if (IsSessionSign(reply)) {
         sign = reply;
         session_.SetSign(reply);

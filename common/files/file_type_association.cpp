@@ -135,12 +135,17 @@ bool WriteInFolder(const std::filesystem::path& file, std::string_view contents)
 bool SetDefaultApplication(const std::filesystem::path& list, const std::string& mime_type,
                            const std::string& desktop_file) {
     std::error_code error;
+    // Followed link by link, so that a link whose file is not made yet gets it where it
+    // points, as the installer does; a loop is left as it is.
     std::filesystem::path target = list;
-    if (std::filesystem::is_symlink(list, error)) {
-        const std::filesystem::path resolved = std::filesystem::canonical(list, error);
-        if (!error)
-            target = resolved;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
+    if (target != list && !std::filesystem::is_symlink(target, error))
+        std::filesystem::create_directories(target.parent_path(), error);
     return UpdateProfile(target, [&](IniDocument& document) {
         if (document.Value(kDefaultApplications, mime_type) == desktop_file)
             return false;
@@ -217,14 +222,17 @@ bool RegisterFileType(const FileTypeRegistration& registration) {
     const bool written = WriteInFolder(data / "mime/packages" / (registration.prog_id + ".xml"),
                                        MimePackageXml(registration, mime_type)) &&
                          WriteInFolder(data / "applications" / desktop_file,
-                                       DesktopEntryText(registration, mime_type)) &&
-                         SetDefaultApplication(config / "mimeapps.list", mime_type, desktop_file);
+                                       DesktopEntryText(registration, mime_type));
     if (!written) {
         return false;
     }
+    // A list that cannot be written (its link leads into a read-only folder) leaves the
+    // member's default as it is, but the type is still known and TessalPlayer offered.
+    const bool made_default =
+        SetDefaultApplication(config / "mimeapps.list", mime_type, desktop_file);
     RunTool("update-mime-database", data / "mime");
     RunTool("update-desktop-database", data / "applications");
-    return true;
+    return made_default;
 }
 
 }  // namespace tessal

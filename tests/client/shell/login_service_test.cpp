@@ -203,6 +203,27 @@ TEST_F(LoginServiceTest, AnEndWaitsBrieflyForTheReportOnItsWay) {
     }
 }
 
+// A sign reply ending in a line break (a site script's last newline) is still the sign.
+TEST_F(LoginServiceTest, ASignReplyEndingInALineBreakStillBringsHeartbeats) {
+    ASSERT_TRUE(kShortWaits);
+    for (const char* reply : {"sign0123abcd\n", "sign0123abcd\r\n"}) {
+        site::FaultRule sign;
+        sign.host = "ClientData";
+        sign.path = kClientDataPath;
+        sign.body = reply;
+        sign.times = 1;
+        site_->faults().Add(sign);
+        ASSERT_EQ(Service().Login("demo", "demo123", 1), kLoginSuccess);
+        ASSERT_TRUE(Eventually([&] { return ClientData().size() >= 2; }));
+        EXPECT_EQ(session_.Snapshot().sign, "sign0123abcd");
+        EXPECT_EQ(ClientData().back().body, "Client=1&type=heart&uid=10001&m=&sign=sign0123abcd");
+        reporter_->Stop();
+        reporter_ = std::make_unique<SessionReporter>(settings_, session_);
+        session_.Fill({});
+        site_->requests().Clear();
+    }
+}
+
 // The client's end stops the reports for good: a login finishing later starts none.
 TEST_F(LoginServiceTest, AStoppedReporterNeverStartsAgain) {
     reporter_->Stop();

@@ -164,6 +164,39 @@ TEST_F(FileTypeAssociationTest, ALinkedListStaysALinkAndAnUnchangedDefaultIsNotR
     EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
+// A link whose file is not made yet gets it where it points, folders and all.
+TEST_F(FileTypeAssociationTest, ADanglingLinkGetsItsFileWhereItPoints) {
+    fs::create_directories(config());
+    fs::create_symlink("../dotfiles/new/mimeapps.list", config() / "mimeapps.list");
+    ASSERT_TRUE(RegisterFileType(registration_));
+    EXPECT_TRUE(fs::is_symlink(config() / "mimeapps.list"));
+    EXPECT_EQ(FileContents(home_.path() / "dotfiles/new/mimeapps.list"),
+              "[Default Applications]\napplication/x-tessal=TessalClient.tessal.1.0.desktop\n");
+}
+
+// A list that cannot be written (a loop, a link below a plain file) stays as it is, and
+// the type and its entry are still known to the desktop.
+TEST_F(FileTypeAssociationTest, AListThatCannotBeWrittenStillLeavesTheTypeKnown) {
+    const fs::path plain = home_.path() / "plain";
+    std::ofstream(plain) << "x";
+    const std::pair<const char*, fs::path> links[] = {{"loop", "mimeapps.list"},
+                                                      {"below a file", plain / "mimeapps.list"}};
+    for (const auto& [name, target] : links) {
+        fs::remove_all(data());
+        fs::remove_all(config());
+        fs::create_directories(config());
+        fs::create_symlink(target, config() / "mimeapps.list");
+        EXPECT_FALSE(RegisterFileType(registration_)) << name;
+        EXPECT_EQ(fs::read_symlink(config() / "mimeapps.list"), target) << name;
+        EXPECT_TRUE(fs::exists(data() / "applications/TessalClient.tessal.1.0.desktop")) << name;
+        if (OnPath("update-mime-database")) {
+            EXPECT_NE(FileContents(data() / "mime/globs2").find("application/x-tessal:*.tessal"),
+                      std::string::npos)
+                << name;
+        }
+    }
+}
+
 TEST_F(FileTypeAssociationTest, EntryStartsPlayerInAFolderWithSpecialCharacters) {
     if (!OnPath("gio")) {
         GTEST_SKIP() << "gio is not installed";
