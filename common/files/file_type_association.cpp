@@ -144,7 +144,15 @@ bool SetDefaultApplication(const std::filesystem::path& list, const std::string&
             break;
         target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    if (target != list && !std::filesystem::is_symlink(target, error))
+    // A loop, or a chain longer than the system follows, is left as it is; so is anything
+    // but a plain file (a FIFO would block the read, a device would be replaced).
+    if (std::filesystem::is_symlink(target, error))
+        return false;
+    const auto kind = std::filesystem::status(target, error).type();
+    if (kind != std::filesystem::file_type::regular &&
+        kind != std::filesystem::file_type::not_found)
+        return false;
+    if (target != list)
         std::filesystem::create_directories(target.parent_path(), error);
     return UpdateProfile(target, [&](IniDocument& document) {
         if (document.Value(kDefaultApplications, mime_type) == desktop_file)
@@ -228,11 +236,9 @@ bool RegisterFileType(const FileTypeRegistration& registration) {
     }
     // A list that cannot be written (its link leads into a read-only folder) leaves the
     // member's default as it is, but the type is still known and TessalPlayer offered.
-    const bool made_default =
-        SetDefaultApplication(config / "mimeapps.list", mime_type, desktop_file);
     RunTool("update-mime-database", data / "mime");
     RunTool("update-desktop-database", data / "applications");
-    return made_default;
+    return SetDefaultApplication(config / "mimeapps.list", mime_type, desktop_file);
 }
 
 }  // namespace tessal

@@ -179,8 +179,11 @@ TEST_F(FileTypeAssociationTest, ADanglingLinkGetsItsFileWhereItPoints) {
 TEST_F(FileTypeAssociationTest, AListThatCannotBeWrittenStillLeavesTheTypeKnown) {
     const fs::path plain = home_.path() / "plain";
     std::ofstream(plain) << "x";
-    const std::pair<const char*, fs::path> links[] = {{"loop", "mimeapps.list"},
-                                                      {"below a file", plain / "mimeapps.list"}};
+    // A FIFO would block the read for good, and with it the client's end.
+    const fs::path fifo = home_.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<const char*, fs::path> links[] = {
+        {"loop", "mimeapps.list"}, {"below a file", plain / "mimeapps.list"}, {"a FIFO", fifo}};
     for (const auto& [name, target] : links) {
         fs::remove_all(data());
         fs::remove_all(config());
