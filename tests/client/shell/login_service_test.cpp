@@ -25,6 +25,19 @@ protected:
     std::string UserId() const {
         return ReadProfileString(folder_.path() / kUserInfoFileName, kLoginSection, "userid", "");
     }
+    // A fault on the next reply of the client data host, where the reports go.
+    void SpoilNextReport(site::FaultRule rule) {
+        rule.host = "ClientData";
+        rule.path = kClientDataPath;
+        rule.times = 1;
+        site_->faults().Add(std::move(rule));
+    }
+    // A new reporter and an empty session, for the next round of a test.
+    void StartAfresh() {
+        reporter_ = std::make_unique<SessionReporter>(settings_, session_);
+        session_.Fill({});
+        site_->requests().Clear();
+    }
     // Waits until `done` holds, for at most five seconds.
     template <typename Done>
     static bool Eventually(Done done) {
@@ -180,11 +193,8 @@ TEST_F(LoginServiceTest, ReadingTheRememberedLoginClosesOnlyTheInstallationsOwnF
 TEST_F(LoginServiceTest, AnEndWaitsBrieflyForTheReportOnItsWay) {
     for (const int delay_ms : {600, 8000}) {
         site::FaultRule slow;
-        slow.host = "ClientData";
-        slow.path = kClientDataPath;
         slow.delay_ms = delay_ms;
-        slow.times = 1;
-        site_->faults().Add(slow);
+        SpoilNextReport(slow);
         ASSERT_EQ(Service().Login("demo", "demo123", 1), kLoginSuccess);
         ASSERT_TRUE(Eventually([&] { return !ClientData().empty(); }));
         const auto started = std::chrono::steady_clock::now();
@@ -197,9 +207,7 @@ TEST_F(LoginServiceTest, AnEndWaitsBrieflyForTheReportOnItsWay) {
             EXPECT_EQ(session_.Snapshot().sign, "");
             EXPECT_LT(waited, SessionReporter::kReportGrace + 1s);
         }
-        reporter_ = std::make_unique<SessionReporter>(settings_, session_);
-        session_.Fill({});
-        site_->requests().Clear();
+        StartAfresh();
     }
 }
 
@@ -208,19 +216,13 @@ TEST_F(LoginServiceTest, ASignReplyEndingInALineBreakStillBringsHeartbeats) {
     ASSERT_TRUE(kShortWaits);
     for (const char* reply : {"sign0123abcd\n", "sign0123abcd\r\n"}) {
         site::FaultRule sign;
-        sign.host = "ClientData";
-        sign.path = kClientDataPath;
         sign.body = reply;
-        sign.times = 1;
-        site_->faults().Add(sign);
+        SpoilNextReport(sign);
         ASSERT_EQ(Service().Login("demo", "demo123", 1), kLoginSuccess);
         ASSERT_TRUE(Eventually([&] { return ClientData().size() >= 2; }));
         EXPECT_EQ(session_.Snapshot().sign, "sign0123abcd");
         EXPECT_EQ(ClientData().back().body, "Client=1&type=heart&uid=10001&m=&sign=sign0123abcd");
-        reporter_->Stop();
-        reporter_ = std::make_unique<SessionReporter>(settings_, session_);
-        session_.Fill({});
-        site_->requests().Clear();
+        StartAfresh();
     }
 }
 
