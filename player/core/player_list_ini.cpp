@@ -77,11 +77,19 @@ IniIndex IniIndex::Parse(std::string_view text) {
     Section* current = nullptr;  // null before the first section and in repeated ones
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = Trim(text.substr(0, end));
+        std::string_view raw = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line = Trim(line.substr(0, line.size() - 1));
+        if (!raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
         }
+        // A stray carriage return is a blank, as a write makes it: a name read here is
+        // then the name written back.
+        std::string spaced;
+        if (raw.find('\r') != std::string_view::npos) {
+            spaced = SingleLine(raw);
+            raw = spaced;
+        }
+        const std::string_view line = Trim(raw);
         const std::size_t close = line.rfind(']');
         if (line.size() >= 2 && line.front() == '[' && close != std::string_view::npos) {
             const auto [at, added] =

@@ -92,6 +92,20 @@ TEST_F(PlayerListTest, FilesWithoutAListGiveNothing) {
     EXPECT_EQ(LoadPlayerList(ini_).size(), 1u);
 }
 
+// A hand-edited file with stray carriage returns: the names read are the names written
+// back, so a save and a load keep every course and lesson.
+TEST_F(PlayerListTest, StrayCarriageReturnsReadAsTheBlanksASaveWrites) {
+    const std::string path = Lesson("A/1.tessal").path;
+    ASSERT_TRUE(WriteFileAtomically(ini_,
+                                    "[List]\r\nindex=1\r\n[CourseName]\r\n0=会计\r实务\r\r\n"
+                                    "[会计 实务]\r\nindex=0\r\n0=1.tessal\r\r\n"
+                                    "[1.tessal]\r\nFilePath=" +
+                                        path + "\r\r\n"));
+    const PlaylistCourses loaded = LoadPlayerList(ini_);
+    EXPECT_EQ(loaded, (PlaylistCourses{{"会计 实务", {{"1.tessal", path}}}}));
+    EXPECT_EQ(SaveAndLoad(loaded), loaded);
+}
+
 TEST_F(PlayerListTest, TheSameFolderAddedTwiceComesBackAsOneCourseWithEachLessonTwice) {
     Lesson("dl/会计/第1讲.tessal");
     Lesson("dl/会计/第2讲.tessal");
