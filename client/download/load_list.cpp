@@ -26,25 +26,17 @@ long long SavedCount(const std::string& text) {
     return std::max(0LL, std::strtoll(text.c_str(), nullptr, 10));
 }
 
-// The number of a key "1", "2", ... as the list writes them; nothing for any other key
-// ("Count", "01", "+1"), which the list has never read as an entry.
-std::optional<long long> KeyNumber(const std::string& key) {
-    if (key.empty() || key.size() >= 10 || key.front() == '0' ||
-        key.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return std::stoll(key);
-}
-
 }  // namespace
 
 std::vector<std::string> ReadSavedIds(const std::filesystem::path& file, const char* section) {
     const IniDocument document = LoadProfile(file);
     // One pass over the section, then one over its numbered keys: a key named 999999999
     // under a count as large costs no more than any other.
-    std::map<long long, std::string> numbered;  // the first key of a number wins
+    std::map<int, std::string> numbered;  // the first key of a number wins
     std::optional<std::string> count_text;
     for (auto& [key, value] : document.Entries(section)) {
-        if (const auto number = KeyNumber(key))
+        // Entries are "1", "2", ...; the list has never read a "0".
+        if (const auto number = PlainKeyNumber(key); number && *number > 0)
             numbered.emplace(*number, std::move(value));
         else if (!count_text && AsciiLower(key) == "count")
             count_text = std::move(value);

@@ -45,8 +45,8 @@ void SessionReporter::Run(std::string uid) {
     std::string ip;
     std::string place;
     LookupPublicIp(site_.HostUrl(SiteHost::kIpLookup), ip, place, site_.code_page(), timeouts);
-    std::string sign;
-    if (!Report(uid, ip, sign) || sign.empty())
+    const std::string sign = Report(uid, ip, timeouts);
+    if (sign.empty())
         return;
     while (thread_.WaitFor(SystemWait(kHeartbeatInterval))) {
         const HttpPost heartbeat = HeartbeatPost(site_, uid, sign);
@@ -55,30 +55,29 @@ void SessionReporter::Run(std::string uid) {
 }
 
 // The sign is in the session before Stop may go on, so the logout that follows has it.
-bool SessionReporter::Report(const std::string& uid, const std::string& ip, std::string& sign) {
+std::string SessionReporter::Report(const std::string& uid, const std::string& ip,
+                                    const HttpTimeouts& timeouts) {
     {
         const std::lock_guard lock(report_mutex_);
         if (stopping_)
-            return false;
+            return {};
         reporting_ = true;
     }
-    HttpTimeouts timeouts = kReportTimeouts;
-    timeouts.abandon = &thread_.ending();
     const HttpPost report = LoginReportPost(site_, uid, ip);
     std::string reply = SendRequest(report.url, report.body, "", HttpMethod::kPost, timeouts);
     // A site script may end its reply with a line break, which is no part of the sign.
     while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
         reply.pop_back();
-    if (IsSessionSign(reply)) {
-        sign = reply;
+    if (IsSessionSign(reply))
         session_.SetSign(reply);
-    }
+    else
+        reply.clear();
     {
         const std::lock_guard lock(report_mutex_);
         reporting_ = false;
     }
     report_done_.notify_all();
-    return true;
+    return reply;
 }
 
 }  // namespace tessal::client

@@ -12,6 +12,7 @@
 
 #include "client/shell/session.h"
 #include "common/base/stoppable_thread.h"
+#include "common/net/http_client.h"
 #include "common/settings/site_settings.h"
 
 namespace tessal::client {
@@ -35,8 +36,9 @@ public:
 
 private:
     void Run(std::string uid);
-    // Sends the login report and keeps its sign; false once Stop has begun.
-    bool Report(const std::string& uid, const std::string& ip, std::string& sign);
+    // Sends the login report and keeps its sign in the session; the sign, or empty when
+    // the reply holds none or Stop has begun.
+    std::string Report(const std::string& uid, const std::string& ip, const HttpTimeouts& timeouts);
 
     const SiteSettings site_;
     Session& session_;

@@ -1,6 +1,7 @@
 #include "common/settings/ini_document.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace tessal {
 namespace {
@@ -228,6 +229,16 @@ bool IniDocument::RemoveSection(std::string_view section) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range->header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
     return true;
+}
+
+std::optional<int> PlainKeyNumber(std::string_view key) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
+    if (error != std::errc() || end != key.data() + key.size() || number < 0 ||
+        std::to_string(number) != key) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 }  // namespace tessal

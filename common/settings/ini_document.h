@@ -50,4 +50,8 @@ private:
     bool final_newline_ = true;
 };
 
+// The number of a key in the plain decimal form the lists write ("0", "7", "12"); nothing
+// for any other key ("Count", "007", "+7", one past the int range).
+std::optional<int> PlainKeyNumber(std::string_view key);
+
 }  // namespace tessal

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "common/settings/ini_document.h"
+
 namespace tessal::player {
 namespace {
 
@@ -28,17 +30,6 @@ std::string ValueOf(std::string_view text) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(value);
-}
-
-// A key that is the plain decimal form of a number, as the writer makes them.
-std::optional<int> KeyNumber(std::string_view key) {
-    int number = 0;
-    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
-    if (error != std::errc() || end != key.data() + key.size() || number < 0 ||
-        std::to_string(number) != key) {
-        return std::nullopt;
-    }
-    return number;
 }
 
 // Names and values are single lines by nature; a line break would split the entry.
@@ -105,7 +96,7 @@ IniIndex IniIndex::Parse(std::string_view text) {
         const std::string_view key = Trim(line.substr(0, equals));
         const std::string value = ValueOf(line.substr(equals + 1));
         if (current->values.try_emplace(FoldIniName(key), value).second) {
-            if (const auto number = KeyNumber(key)) {
+            if (const auto number = PlainKeyNumber(key)) {
                 current->numbered.emplace(*number, value);
             }
         }
