@@ -89,7 +89,8 @@ bool IsPlainToken(std::string_view value) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                c == '-' || c == '_' || c == '.';
     };
-    return !value.empty() && std::all_of(value.begin(), value.end(), plain);
+    return !value.empty() && value.size() <= kPlainTokenLimit &&
+           std::all_of(value.begin(), value.end(), plain);
 }
 
 bool IsSessionSign(std::string_view reply) {

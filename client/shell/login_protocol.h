@@ -57,7 +57,9 @@ LoginReply ParseLoginReply(std::string_view raw);
 std::string LoginReportDigest(std::string_view uid);
 HttpPost LoginReportPost(const SiteSettings& site, std::string_view uid, std::string_view ip);
 // A uid or sign goes as it stands into form bodies, lesson links and TessalUpdata's
-// argument, so only letters, digits, "-", "_" and "." are taken from the site.
+// argument, so only letters, digits, "-", "_" and "." are taken from the site, and no
+// more of them than a form field or a program argument carries.
+inline constexpr std::size_t kPlainTokenLimit = 128;
 bool IsPlainToken(std::string_view value);
 // A report reply carries a session sign when it starts with "sign" and is a plain token.
 bool IsSessionSign(std::string_view reply);

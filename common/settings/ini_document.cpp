@@ -85,11 +85,7 @@ IniDocument IniDocument::Parse(std::string_view text) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        // A stray carriage return is a blank, as a write would make it: a name read from
-        // the file is then the name that is written back.
-        std::string kept(line);
-        std::replace(kept.begin(), kept.end(), '\r', ' ');
-        document.lines_.push_back({std::move(kept)});
+        document.lines_.push_back({std::string(line)});
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
     return document;

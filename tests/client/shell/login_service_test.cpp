@@ -261,6 +261,9 @@ TEST(LoginReplyTest, OnlyPlainTokensAreTakenAsUidOrSign) {
         {"10001\n", false}, {"学员", false},   {"1=2", false},   {"1/2", false}};
     for (const auto& [token, plain] : tokens)
         EXPECT_EQ(IsPlainToken(token), plain) << token;
+    EXPECT_TRUE(IsPlainToken(std::string(kPlainTokenLimit, '7')));
+    EXPECT_FALSE(IsPlainToken(std::string(kPlainTokenLimit + 1, '7')));
+    EXPECT_FALSE(IsSessionSign("sign" + std::string(1 << 20, 'A')));
     const std::pair<const char*, bool> signs[] = {{"sign0123abcd", true}, {"sign", true},
                                                   {"0", false},           {"", false},
                                                   {"Sign12", false},      {"sign12&uid=1", false},

@@ -75,17 +75,6 @@ TEST_F(IniFileTest, LineBreaksInAValueCannotBreakTheFile) {
     EXPECT_EQ(ReadProfileString(file_, "Evil", "x", "none"), "none");
 }
 
-// A carriage return that ends no line (a hand-edited file) reads as the blank a write
-// would make of it, so names read and written back stay the same.
-TEST_F(IniFileTest, AStrayCarriageReturnReadsAsABlank) {
-    ASSERT_TRUE(WriteFileAtomically(file_, "[Course\r]\r\nName=会计\r\r\nMid=a\rb\r\n"));
-    EXPECT_EQ(ReadProfileString(file_, "Course", "Name", ""), "会计");
-    EXPECT_EQ(ReadProfileString(file_, "Course", "Mid", ""), "a b");
-    ASSERT_TRUE(WriteProfileString(file_, "Course", "Mid", "a\rb"));
-    EXPECT_EQ(ReadProfileString(file_, "Course", "Mid", ""), "a b");
-    EXPECT_EQ(ReadProfileKeys(file_, "Course"), (std::vector<std::string>{"Name", "Mid"}));
-}
-
 TEST_F(IniFileTest, DeletesKeysAndSections) {
     ASSERT_TRUE(WriteProfileEntries(file_, "List", {{"1", "a"}, {"2", "b"}, {"Count", "2"}}));
     ASSERT_TRUE(WriteProfileString(file_, "Keep", "k", "v"));
